@@ -1,0 +1,49 @@
+// nodelyx-cli: the desktop program's work without a window, on the same core
+// and with the same files, messages and results.
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "cli/commands.h"
+#include "nodelyx/version.h"
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  int (*run)(nodelyx::cli::Arguments);
+  std::string_view summary;
+};
+
+constexpr Command kCommands[] = {
+    {"config", nodelyx::cli::runConfigCommand,
+     "read a configuration over the defaults and write it back"},
+};
+
+void printHelp() {
+  std::printf("Usage: nodelyx-cli COMMAND [ARGS...]\n\nCommands:\n");
+  for (const Command& command : kCommands)
+    std::printf("  %-10.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
+                static_cast<int>(command.summary.size()), command.summary.data());
+  std::printf("\n'nodelyx-cli COMMAND --help' describes a command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    printHelp();
+    return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("%s %s\n", nodelyx::kProductName, nodelyx::kVersionText);
+    return 0;
+  }
+  for (const Command& command : kCommands)
+    if (command.name == args[0]) return command.run(std::span(args).subspan(1));
+  std::fprintf(stderr, "nodelyx-cli: unknown command '%.*s'\n", static_cast<int>(args[0].size()),
+               args[0].data());
+  printHelp();
+  return 2;
+}

@@ -1,0 +1,150 @@
+// The feed-forward network: an input layer, 0 to 5 hidden layers and an
+// output layer, fully connected, with every work array the training methods
+// need, the scaling ranges and the statistics of the last evaluated set.
+// One thread at a time uses a Network (the GUI while idle, the training
+// thread while a run is active). Arrays are allocated once, at construction.
+//
+// Indexing follows the description of the model: per-weight values [l][j][i]
+// (l = 1..L-1, neuron j of layer l, neuron i of layer l-1), per-neuron values
+// [l][j]; see layer_blocks.h for how they map onto memory.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/activation.h"
+#include "engine/column_ranges.h"
+#include "engine/layer_blocks.h"
+
+namespace nodelyx {
+
+// Whether networks scale their inputs and unscale their outputs through
+// their ranges. Set by the scaling settings and the weights-file reader.
+extern std::atomic<int> scalingEnabled;
+
+// Bounds of one layer's "saturated" outputs.
+struct SaturationBounds {
+  double high;
+  double low;
+};
+
+// The bounds that belong to an activation type; nullopt-like: returns false
+// for codes outside 1..4 (those keep the bounds they had).
+bool saturationBoundsFor(ActivationType type, SaturationBounds& bounds);
+
+class Network {
+ public:
+  // layerSizes holds L = 2..7 entries, each >= 1 (callers guarantee both).
+  // Weights are randomised from the calling thread's generator, seeded with
+  // the time; rates are left at 0 until setLearningRate.
+  Network(std::span<const int> layerSizes, double minWeight, double maxWeight);
+  Network(const Network&) = delete;
+  Network& operator=(const Network&) = delete;
+
+  // Topology.
+  int layerCount() const { return layout_.layerCount(); }
+  int layerSize(int l) const { return layout_.size(l); }
+  std::span<const int> layerSizes() const { return layerSizes_; }
+  int inputCount() const { return layout_.size(0); }
+  int outputCount() const { return layout_.size(layerCount() - 1); }
+  std::size_t weightCount() const { return layout_.weightCount(); }
+  // Weights plus biases: the connections one pattern passes through.
+  std::size_t connectionCount() const;
+
+  // Setters.
+  // layerIndex 0..5 addresses that layer; 6 always means the output layer.
+  void setLayerType(int layerIndex, ActivationType type);
+  void setWeightLimits(double min, double max);
+  void setMomentum(double value) { momentum = value; }
+  void setWeightDecay(double value) { weightDecay = value; }
+  void setInputNoise(double value) { inputNoise = value; }
+  void setLearningRate(double eta);
+
+  // Scaling ranges.
+  void mergeDataRanges(const ColumnRanges& record);
+  void widenRecordRanges(ColumnRanges& record) const;
+
+  // Pattern operations. Rows hold inputCount() inputs and outputCount()
+  // targets; a set is an array of row pointers with a count.
+  void forward(const double* input, double noiseSigma);
+  void computeOutputError(const double* target);
+  // Statistics of a set in data units; a pattern whose RMS error is at most
+  // errorMargin counts as correct. Returns the RMS error (0 for count 0, in
+  // which case rmsError keeps its value).
+  double evaluate(const double* const* inputs, const double* const* targets, std::uint32_t count,
+                  double errorMargin);
+  // The network's response in data units; never touches outputs/netInputs.
+  void recall(const double* input, double* result);
+
+  // Weight initialisation and conditioning.
+  void randomizeWeights();  // seeds the calling thread's generator from the time
+  void randomizeWeights(std::uint32_t seed);
+  void perturbWeights(int percent);  // seeds from the time
+  void perturbWeights(int percent, std::uint32_t seed);
+  // Saturation prevention over a set: counts saturated outputs per neuron,
+  // then shrinks the incoming weights and bias of every hidden neuron that
+  // was saturated for at least thresholdPercent % of the patterns.
+  void reduceSaturatedNeurons(const double* const* inputs, std::uint32_t count,
+                              int thresholdPercent);
+
+  // Read-only views for the network view.
+  const WeightBlock<double>& getWeights() const { return weights; }
+  const NeuronBlock<double>& getBiases() const { return biases; }
+  const WeightBlock<double>& getWeightRates() const { return weightRates; }
+  const NeuronBlock<double>& getBiasRates() const { return biasRates; }
+
+  // Per-weight and per-neuron state (per-neuron blocks cover every layer;
+  // those without a meaning for the input layer leave its slots unused).
+  WeightBlock<double> weights;
+  NeuronBlock<double> biases;
+  WeightBlock<double> prevWeightChange;
+  NeuronBlock<double> prevBiasChange;
+  WeightBlock<double> batchWeightChange;
+  NeuronBlock<double> batchBiasChange;
+  WeightBlock<double> prevWeightSlope;
+  NeuronBlock<double> prevBiasSlope;
+  NeuronBlock<double> netInputs;
+  NeuronBlock<double> outputs;
+  NeuronBlock<double> recallOutputs;
+  NeuronBlock<std::int32_t> saturationCounts;
+  NeuronBlock<double> deltas;
+  std::vector<double> outputError;
+  std::vector<double> outputErrorData;
+  std::vector<double> fromMin, fromMax, toMin, toMax;
+  std::vector<ActivationType> layerTypes;
+  std::vector<double> saturationHigh;
+  std::vector<double> saturationLow;
+  WeightBlock<double> weightRates;
+  NeuronBlock<double> biasRates;
+  double momentum = 0.0;
+  WeightBlock<double> weightBars;
+  NeuronBlock<double> biasBars;
+  double rpropIncrease = 0.0, rpropDecrease = 0.0, rpropMaxStep = 0.0, rpropMinStep = 0.0;
+  double quickpropMu = 0.0;
+  double dbdIncrease = 0.0, dbdDecrease = 0.0, dbdAverage = 0.0;
+  TrainingMethod method = TrainingMethod::OnlineBackprop;
+  double minWeight = 0.0;
+  double maxWeight = 0.0;
+  std::int32_t rangesSet = 0;
+  double rateFactor = 1.0;
+  double inputNoise = 0.0;
+  double weightDecay = 0.0;
+  double maxError = 0.0;
+  double maxPatternRms = 0.0;
+  double rmsError = 0.0;
+  std::uint32_t correctCount = 0;
+
+ private:
+  // Net inputs and outputs of layers 1..L-1 from the outputs of layer 0 held
+  // in `values`; netInputs may be null (recall keeps no net inputs).
+  void propagate(double* values, double* netInputsOut) const;
+  void scaleInputs(const double* input, double noiseSigma, double* layerZero) const;
+  double unscaleOutput(int k, double y) const;
+
+  LayerLayout layout_;
+  std::vector<int> layerSizes_;
+};
+
+}  // namespace nodelyx

@@ -1,0 +1,39 @@
+// The network configuration file (.net): the settings record written out as
+// text, one bracketed key per line with a trailing comment, and read back
+// with case-insensitive keys in any order. GUI thread (or the command-line
+// program's only thread).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "files/network_config.h"
+#include "files/reporter.h"
+
+namespace nodelyx {
+
+// The text of a configuration file for `config`; fileTitle names the file
+// itself in the header ("untitled" when empty). The date is the current
+// local time.
+std::string formatNetworkConfig(const NetworkConfig& config, std::string_view fileTitle);
+
+// Writes the configuration atomically. Returns false, leaving any previous
+// file intact, when the file cannot be written; reports nothing (the caller
+// says "Could not write file %s").
+bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path);
+
+// Reads a configuration over the current settings: keys present change
+// their fields, absent keys leave theirs alone. Returns false when the file
+// cannot be opened (no message: the caller reports it), when it holds no
+// known key with a value (no message), or after reporting an out-of-range
+// layer or neuron count or an unreadable value (fields read before keep
+// their new values). The caller adds the path to the recent files on
+// success and loads the companion files.
+bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter);
+
+// The same on a text held in memory; fileTitle names it in messages.
+bool parseNetworkConfig(std::string_view text, std::string_view fileTitle, NetworkConfig& config,
+                        Reporter& reporter);
+
+}  // namespace nodelyx

@@ -1,0 +1,259 @@
+#include <array>
+#include <cctype>
+#include <climits>
+
+#include "files/atomic_file.h"
+#include "files/c_format.h"
+#include "files/config_file.h"
+#include "files/text_cursor.h"
+
+namespace nodelyx {
+namespace {
+
+// How the value of a key is read and where it goes.
+enum class KeyKind {
+  Int,       // a 32-bit integer field
+  Double,    // a double field of the main table
+  Adaptive,  // an adaptive-method double, read by the separator-tolerant reader
+  Method,    // the training method code
+  Layers,    // the total number of layers, checked
+  Hidden,    // neurons (checked) and optional activation of a hidden layer
+  Output,    // the output activation code
+  Path,      // a companion file's path, the rest of the line
+};
+
+struct KeySpec {
+  std::string_view key;  // lower case, without brackets
+  KeyKind kind;
+  ConfigField field;
+  double defaultValue;  // assigned when the key has no value
+  int layer = 0;        // hidden layer 1..5
+};
+
+constexpr std::array<KeySpec, 40> kKeys = {{
+    {"plotmem", KeyKind::Int, ConfigField::PlotMemorization, 0},
+    {"prevsat", KeyKind::Int, ConfigField::PreventSaturation, 1},
+    {"enforce_train", KeyKind::Int, ConfigField::EnforceTrainingStop, 1},
+    {"enforce_test", KeyKind::Int, ConfigField::EnforceTestingStop, 1},
+    {"randonload", KeyKind::Int, ConfigField::ShuffleOnLoad, 0},
+    {"layers", KeyKind::Layers, ConfigField::LayerCount, 3},
+    {"hidden1", KeyKind::Hidden, ConfigField::HiddenNeurons, 1, 1},
+    {"hidden2", KeyKind::Hidden, ConfigField::HiddenNeurons, 1, 2},
+    {"hidden3", KeyKind::Hidden, ConfigField::HiddenNeurons, 1, 3},
+    {"hidden4", KeyKind::Hidden, ConfigField::HiddenNeurons, 1, 4},
+    {"hidden5", KeyKind::Hidden, ConfigField::HiddenNeurons, 1, 5},
+    {"saturation", KeyKind::Int, ConfigField::SaturationThreshold, 80},
+    {"perturbation", KeyKind::Int, ConfigField::MaxPerturbation, 20},
+    {"epochs", KeyKind::Int, ConfigField::MaxEpochs, 100000},
+    {"minweights", KeyKind::Double, ConfigField::MinWeight, -100},
+    {"maxweights", KeyKind::Double, ConfigField::MaxWeight, 100},
+    {"training", KeyKind::Method, ConfigField::TrainingMethod, 6},
+    {"output", KeyKind::Output, ConfigField::OutputActivation, 1},
+    {"gain", KeyKind::Double, ConfigField::LearningRate, 0.1},
+    {"momentum", KeyKind::Double, ConfigField::Momentum, 0},
+    {"tolerance", KeyKind::Double, ConfigField::RmsErrorStop, 0.01},
+    {"patternclip", KeyKind::Double, ConfigField::PatternClip, 1},
+    {"errormargin", KeyKind::Double, ConfigField::ErrorMargin, 0.1},
+    {"max_rms_error", KeyKind::Double, ConfigField::MaxRmsErrorStop, 0.01},
+    {"max_error", KeyKind::Double, ConfigField::MaxErrorStop, 0.01},
+    {"percent_correct", KeyKind::Double, ConfigField::PercentCorrectStop, 100},
+    {"trainingfile", KeyKind::Path, ConfigField::TrainingFile, 0},
+    {"testfile", KeyKind::Path, ConfigField::TestFile, 0},
+    {"weightsfile", KeyKind::Path, ConfigField::WeightsFile, 0},
+    {"noise", KeyKind::Double, ConfigField::InputNoise, 0},
+    {"decay", KeyKind::Double, ConfigField::WeightDecay, 0},
+    {"rpropwtinc", KeyKind::Adaptive, ConfigField::RpropIncrease, 1.2},
+    {"rpropwtdec", KeyKind::Adaptive, ConfigField::RpropDecrease, 0.5},
+    {"rpropwtmax", KeyKind::Adaptive, ConfigField::RpropMaxStep, 50},
+    {"rpropwtmin", KeyKind::Adaptive, ConfigField::RpropMinStep, 0.000001},
+    {"rpropiniwt", KeyKind::Adaptive, ConfigField::RpropInitialStep, 0.001},
+    {"quickpropmu", KeyKind::Adaptive, ConfigField::QuickpropMaxGrowth, 1.75},
+    {"dbdwtinc", KeyKind::Adaptive, ConfigField::DbdIncrease, 0.06},
+    {"dbdwtdec", KeyKind::Adaptive, ConfigField::DbdDecrease, 0.2},
+    {"dbdaverage", KeyKind::Adaptive, ConfigField::DbdAverage, 0.7},
+}};
+
+// Longer keys match nothing; their characters are skipped, not stored.
+constexpr std::size_t kLongestKey = 15;
+constexpr long long kMaxNeurons = 4294967295LL;
+
+const KeySpec* findKey(std::string_view key) {
+  for (const KeySpec& spec : kKeys)
+    if (spec.key == key) return &spec;
+  return nullptr;
+}
+
+enum class Outcome { Continue, Stop };
+
+class ConfigParser {
+ public:
+  ConfigParser(std::string_view text, std::string_view fileTitle, NetworkConfig& config,
+               Reporter& reporter)
+      : cursor_(text), fileTitle_(fileTitle), config_(config), reporter_(reporter) {}
+
+  bool run();
+
+ private:
+  bool readKey(std::string& key);
+  Outcome assignDefault(const KeySpec& spec);
+  Outcome assignValue(const KeySpec& spec);
+  Outcome readHidden(const KeySpec& spec);
+  Outcome readLayers();
+  Outcome invalidValue(const KeySpec& spec, std::size_t position);
+  void setPath(ConfigField field, std::string path);
+
+  TextCursor cursor_;
+  std::string_view fileTitle_;
+  NetworkConfig& config_;
+  Reporter& reporter_;
+};
+
+bool ConfigParser::run() {
+  cursor_.skipLeadingBlock();
+  bool anyValue = false;
+  std::string key;
+  while (readKey(key)) {
+    const KeySpec* spec = findKey(key);
+    if (spec == nullptr) continue;
+    if (!cursor_.valueFollows()) {
+      if (assignDefault(*spec) == Outcome::Stop) return false;
+      continue;
+    }
+    if (assignValue(*spec) == Outcome::Stop) return false;
+    anyValue = true;
+  }
+  return anyValue;
+}
+
+// Finds the next "[...]" and returns its text in lower case; false at the
+// end of the text (also inside an unfinished key).
+bool ConfigParser::readKey(std::string& key) {
+  key.clear();
+  if (!cursor_.skipPast('[')) return false;
+  for (;;) {
+    const int c = cursor_.get();
+    if (c == TextCursor::kEnd) return false;
+    if (c == ']') return true;
+    if (key.size() <= kLongestKey) key.push_back(static_cast<char>(std::tolower(c)));
+  }
+}
+
+Outcome ConfigParser::assignDefault(const KeySpec& spec) {
+  switch (spec.kind) {
+    case KeyKind::Int: config_.setInt(spec.field, static_cast<std::int32_t>(spec.defaultValue)); break;
+    case KeyKind::Double:
+    case KeyKind::Adaptive: config_.setDouble(spec.field, spec.defaultValue); break;
+    case KeyKind::Method: config_.setTrainingMethod(TrainingMethod::OnlineBackpropRandom); break;
+    case KeyKind::Layers: config_.setLayerCount(3); break;
+    case KeyKind::Hidden:
+      config_.setHiddenNeurons(spec.layer, 1);
+      config_.setHiddenActivation(spec.layer, ActivationType::Logistic);
+      break;
+    case KeyKind::Output: config_.setOutputActivation(ActivationType::Logistic); break;
+    case KeyKind::Path: setPath(spec.field, {}); break;
+  }
+  return Outcome::Continue;
+}
+
+Outcome ConfigParser::assignValue(const KeySpec& spec) {
+  const std::size_t start = cursor_.position();
+  switch (spec.kind) {
+    case KeyKind::Double: {
+      const auto value = cursor_.readDouble();
+      if (!value) return invalidValue(spec, start);
+      config_.setDouble(spec.field, *value);
+      return Outcome::Continue;
+    }
+    case KeyKind::Adaptive:
+      config_.setDouble(spec.field, cursor_.readSeparatedNumber());
+      return Outcome::Continue;
+    case KeyKind::Int:
+    case KeyKind::Method:
+    case KeyKind::Output: {
+      const auto value = cursor_.readInteger();
+      if (!value || *value < INT32_MIN || *value > INT32_MAX) return invalidValue(spec, start);
+      const auto code = static_cast<std::int32_t>(*value);
+      if (spec.kind == KeyKind::Int) config_.setInt(spec.field, code);
+      if (spec.kind == KeyKind::Method) config_.setTrainingMethod(static_cast<TrainingMethod>(code));
+      if (spec.kind == KeyKind::Output) config_.setOutputActivation(static_cast<ActivationType>(code));
+      return Outcome::Continue;
+    }
+    case KeyKind::Layers: return readLayers();
+    case KeyKind::Hidden: return readHidden(spec);
+    case KeyKind::Path: setPath(spec.field, std::string(cursor_.restOfLine())); return Outcome::Continue;
+  }
+  return Outcome::Continue;
+}
+
+Outcome ConfigParser::readLayers() {
+  const std::size_t start = cursor_.position();
+  const auto layers = cursor_.readInteger();
+  if (!layers) return invalidValue(*findKey("layers"), start);
+  if (*layers < 2 || *layers > 7) {
+    reporter_.report("Error",
+                     formatC("This file contains %lld hidden layers.\nThe number of hidden layers must "
+                             "be between %d and %d",
+                             *layers - 2, 0, 5),
+                     MessageIcon::Error);
+    return Outcome::Stop;
+  }
+  config_.setLayerCount(static_cast<std::uint32_t>(*layers));
+  return Outcome::Continue;
+}
+
+Outcome ConfigParser::readHidden(const KeySpec& spec) {
+  const std::size_t start = cursor_.position();
+  const auto neurons = cursor_.readInteger();
+  if (!neurons) return invalidValue(spec, start);
+  if (*neurons < 1 || *neurons > kMaxNeurons) {
+    reporter_.report("Invalid of # neurons",
+                     formatC("This file contains %lld neurons in hidden layer #%d\nThe legal range is "
+                             "between 1 and %u",
+                             *neurons, spec.layer, 4294967295u),
+                     MessageIcon::Error);
+    return Outcome::Stop;
+  }
+  config_.setHiddenNeurons(spec.layer, static_cast<std::uint32_t>(*neurons));
+  std::int32_t activation = 1;
+  if (cursor_.valueFollows()) {
+    const auto code = cursor_.readInteger();
+    if (!code || *code < INT32_MIN || *code > INT32_MAX) return invalidValue(spec, start);
+    activation = static_cast<std::int32_t>(*code);
+  }
+  config_.setHiddenActivation(spec.layer, static_cast<ActivationType>(activation));
+  return Outcome::Continue;
+}
+
+// A value that is no number (or too large for its field) would leave the
+// setting undefined; the file is refused rather than half-read silently.
+Outcome ConfigParser::invalidValue(const KeySpec& spec, std::size_t position) {
+  const std::size_t line = cursor_.lineNumberAt(position);
+  std::string key(spec.key);
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  reporter_.report("Error",
+                   formatC("%.*s contains an invalid value for [%s] in line %zu.",
+                           static_cast<int>(fileTitle_.size()), fileTitle_.data(), key.c_str(), line),
+                   MessageIcon::Error);
+  return Outcome::Stop;
+}
+
+void ConfigParser::setPath(ConfigField field, std::string path) {
+  if (field == ConfigField::TrainingFile) config_.setTrainingFile(std::move(path));
+  if (field == ConfigField::TestFile) config_.setTestFile(std::move(path));
+  if (field == ConfigField::WeightsFile) config_.setWeightsFile(std::move(path));
+}
+
+}  // namespace
+
+bool parseNetworkConfig(std::string_view text, std::string_view fileTitle, NetworkConfig& config,
+                        Reporter& reporter) {
+  return ConfigParser(text, fileTitle, config, reporter).run();
+}
+
+bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter) {
+  std::string text;
+  if (!readWholeFile(path, text)) return false;
+  return parseNetworkConfig(text, path.filename().string(), config, reporter);
+}
+
+}  // namespace nodelyx

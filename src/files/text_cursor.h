@@ -1,0 +1,68 @@
+// A read position in a text held in memory, with the scanning rules the
+// configuration, weights and scale files share: the leading block, the value
+// test, numbers read the way a stream extractor reads them, and the
+// separator-tolerant number reader. Never reads past the end; safe on any
+// bytes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace nodelyx {
+
+class TextCursor {
+ public:
+  static constexpr int kEnd = -1;
+
+  explicit TextCursor(std::string_view text) : text_(text) {}
+
+  bool atEnd() const { return pos_ >= text_.size(); }
+  // The next character (0..255), or kEnd.
+  int peek() const { return atEnd() ? kEnd : static_cast<unsigned char>(text_[pos_]); }
+  int get();
+  std::size_t position() const { return pos_; }
+  // 1-based number of the line that holds the given position (linear in
+  // the position: for messages, not for every read).
+  std::size_t lineNumberAt(std::size_t position) const;
+
+  // Skips white space and whole lines whose first non-blank character is '*'.
+  void skipLeadingBlock();
+  // Skips blanks and tabs.
+  void skipBlanks();
+  // Skips blanks and tabs; true when a value follows, that is when the next
+  // character is neither a line end, nor '%', nor the end of the text.
+  bool valueFollows();
+  // The characters up to the line end (not included; the cursor stays on it).
+  std::string_view restOfLine();
+  // Skips to just after the next occurrence of c; false at the end of text.
+  bool skipPast(char c);
+
+  // A number as a stream extractor reads it: white space is skipped, then
+  // the longest prefix that forms a number is taken. Nothing is consumed and
+  // nullopt is returned when no number starts there, or when it does not fit
+  // (out of range, or not finite for doubles).
+  std::optional<double> readDouble();
+  std::optional<long long> readInteger();
+
+  // Skips blanks, tabs, line ends and commas, then takes up to 49 characters
+  // up to the next blank, tab, line end or comma and converts their numeric
+  // prefix; an empty or malformed text (or one out of range) gives 0.
+  double readSeparatedNumber();
+
+ private:
+  void skipWhiteSpace();
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// The numeric prefix of text as a double; nullopt when there is none or it
+// does not fit a finite double. Accepts a leading '+' or '-'. Sets *used to
+// the number of characters taken.
+std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used = nullptr);
+
+inline bool isLineEnd(int c) { return c == '\n' || c == '\r'; }
+inline bool isBlank(int c) { return c == ' ' || c == '\t'; }
+
+}  // namespace nodelyx
