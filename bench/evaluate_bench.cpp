@@ -6,26 +6,11 @@
 
 #include "engine/network.h"
 #include "engine/random.h"
+#include "synthetic_set.h"
 
 namespace {
 
 using nodelyx::Network;
-
-struct SyntheticSet {
-  SyntheticSet(int inputs, int outputs, int patterns) {
-    nodelyx::seedRandom(42);
-    values.resize(static_cast<std::size_t>(patterns) * static_cast<std::size_t>(inputs + outputs));
-    for (double& v : values) v = nodelyx::randomUnit();
-    for (int p = 0; p < patterns; ++p) {
-      const double* row = values.data() + static_cast<std::size_t>(p) * static_cast<std::size_t>(inputs + outputs);
-      inputRows.push_back(row);
-      targetRows.push_back(row + inputs);
-    }
-  }
-  std::vector<double> values;
-  std::vector<const double*> inputRows;
-  std::vector<const double*> targetRows;
-};
 
 void evaluateNetwork(benchmark::State& state, std::vector<int> sizes, int patterns, int scaling) {
   nodelyx::scalingEnabled = scaling;
@@ -36,10 +21,9 @@ void evaluateNetwork(benchmark::State& state, std::vector<int> sizes, int patter
     net.toMin[c] = 0.1;
     net.toMax[c] = 0.9;
   }
-  const SyntheticSet set(sizes.front(), sizes.back(), patterns);
+  const nodelyx::bench::SyntheticSet set(sizes.front(), sizes.back(), patterns);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(net.evaluate(set.inputRows.data(), set.targetRows.data(),
-                                          static_cast<std::uint32_t>(patterns), 0.1));
+    benchmark::DoNotOptimize(net.evaluate(set.view(), 0.1));
   }
   const double perIteration = static_cast<double>(net.connectionCount()) * patterns;
   state.counters["connections/s"] =

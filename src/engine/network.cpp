@@ -198,8 +198,8 @@ void Network::computeOutputError(const double* target) {
   }
 }
 
-double Network::evaluate(const double* const* inputs, const double* const* targets,
-                         std::uint32_t count, double errorMargin) {
+double Network::evaluate(const PatternView& set, double errorMargin) {
+  const std::uint32_t count = set.count();
   maxError = 0.0;
   maxPatternRms = 0.0;
   correctCount = 0;
@@ -207,8 +207,8 @@ double Network::evaluate(const double* const* inputs, const double* const* targe
   const auto outputsPerPattern = static_cast<double>(outputCount());
   double total = 0.0;
   for (std::uint32_t p = 0; p < count; ++p) {
-    forward(inputs[p], 0.0);
-    computeOutputError(targets[p]);
+    forward(set.input(p), 0.0);
+    computeOutputError(set.target(p));
     double sum = 0.0;
     for (const double e : outputErrorData) {
       sum += e * e;

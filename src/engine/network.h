@@ -17,6 +17,7 @@
 #include "engine/activation.h"
 #include "engine/column_ranges.h"
 #include "engine/layer_blocks.h"
+#include "engine/pattern_view.h"
 
 namespace nodelyx {
 
@@ -66,15 +67,15 @@ class Network {
   void mergeDataRanges(const ColumnRanges& record);
   void widenRecordRanges(ColumnRanges& record) const;
 
-  // Pattern operations. Rows hold inputCount() inputs and outputCount()
-  // targets; a set is an array of row pointers with a count.
+  // Pattern operations. An input row holds inputCount() values, a target
+  // row outputCount().
   void forward(const double* input, double noiseSigma);
   void computeOutputError(const double* target);
   // Statistics of a set in data units; a pattern whose RMS error is at most
   // errorMargin counts as correct. Returns the RMS error (0 for count 0, in
   // which case rmsError keeps its value).
-  double evaluate(const double* const* inputs, const double* const* targets, std::uint32_t count,
-                  double errorMargin);
+  // The set must have targets.
+  double evaluate(const PatternView& set, double errorMargin);
   // The network's response in data units; never touches outputs/netInputs.
   void recall(const double* input, double* result);
 
@@ -86,8 +87,7 @@ class Network {
   // Saturation prevention over a set: counts saturated outputs per neuron,
   // then shrinks the incoming weights and bias of every hidden neuron that
   // was saturated for at least thresholdPercent % of the patterns.
-  void reduceSaturatedNeurons(const double* const* inputs, std::uint32_t count,
-                              int thresholdPercent);
+  void reduceSaturatedNeurons(const PatternView& set, int thresholdPercent);
 
   // Read-only views for the network view.
   const WeightBlock<double>& getWeights() const { return weights; }

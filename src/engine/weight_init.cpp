@@ -57,12 +57,12 @@ void Network::perturbWeights(int percent, std::uint32_t seed) {
   }
 }
 
-void Network::reduceSaturatedNeurons(const double* const* inputs, std::uint32_t count,
-                                     int thresholdPercent) {
+void Network::reduceSaturatedNeurons(const PatternView& set, int thresholdPercent) {
+  const std::uint32_t count = set.count();
   if (count == 0) return;
   saturationCounts.fill(0);
   for (std::uint32_t p = 0; p < count; ++p) {
-    forward(inputs[p], 0.0);
+    forward(set.input(p), 0.0);
     for (int l = 1; l < layerCount(); ++l) {
       const double high = saturationHigh[static_cast<std::size_t>(l)];
       const double low = saturationLow[static_cast<std::size_t>(l)];

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "engine/random.h"
+#include "support/pattern_table.h"
 
 namespace nodelyx {
 namespace {
+
+using testing::PatternTable;
 
 // Restores the global scaling switch after each test.
 class NetworkTest : public ::testing::Test {
@@ -127,11 +130,8 @@ class EvaluateTest : public NetworkTest {
 };
 
 TEST_F(EvaluateTest, StatisticsWithoutScaling) {
-  const double in[][1] = {{0.5}, {0.25}, {1.0}};
-  const double target[][2] = {{0.5, 0.25}, {0.5, 0.5}, {0.7, 1.0}};
-  const double* inputs[] = {in[0], in[1], in[2]};
-  const double* targets[] = {target[0], target[1], target[2]};
-  const double rms = net.evaluate(inputs, targets, 3, 0.25);
+  const PatternTable set(1, 2, {{0.5, 0.5, 0.25}, {0.25, 0.5, 0.5}, {1.0, 0.7, 1.0}});
+  const double rms = net.evaluate(set.view(), 0.25);
   // Pattern errors: (0, -0.25), (0.25, 0.25), (-0.3, 0).
   const double p0 = std::sqrt((0.0 + 0.0625) / 2.0);
   const double p1 = std::sqrt((0.0625 + 0.0625) / 2.0);
@@ -146,11 +146,8 @@ TEST_F(EvaluateTest, StatisticsWithoutScaling) {
 }
 
 TEST_F(EvaluateTest, MaxErrorKeepsItsSign) {
-  const double in[][1] = {{0.0}};
-  const double target[][2] = {{-0.3, 0.2}};
-  const double* inputs[] = {in[0]};
-  const double* targets[] = {target[0]};
-  net.evaluate(inputs, targets, 1, 0.1);
+  const PatternTable set(1, 2, {{0.0, -0.3, 0.2}});
+  net.evaluate(set.view(), 0.1);
   EXPECT_EQ(net.maxError, -0.3);
   EXPECT_EQ(net.correctCount, 0u);
 }
@@ -160,7 +157,7 @@ TEST_F(EvaluateTest, EmptySetKeepsTheRmsErrorAndZeroesTheRest) {
   net.maxError = 3.0;
   net.maxPatternRms = 4.0;
   net.correctCount = 7;
-  EXPECT_EQ(net.evaluate(nullptr, nullptr, 0, 0.1), 0.0);
+  EXPECT_EQ(net.evaluate(PatternView(), 0.1), 0.0);
   EXPECT_EQ(net.rmsError, 0.42);
   EXPECT_EQ(net.maxError, 0.0);
   EXPECT_EQ(net.maxPatternRms, 0.0);
@@ -172,11 +169,8 @@ TEST_F(EvaluateTest, ScalingMapsInputsAndMeasuresErrorsInDataUnits) {
   setRange(net, 0, 0.0, 10.0, 0.0, 1.0);    // input 0..10 -> 0..1
   setRange(net, 1, 0.0, 100.0, 0.0, 1.0);   // output 0..100 -> 0..1
   setRange(net, 2, -1.0, 1.0, 0.0, 1.0);    // output -1..1 -> 0..1
-  const double in[][1] = {{5.0}};
-  const double target[][2] = {{60.0, 0.5}};
-  const double* inputs[] = {in[0]};
-  const double* targets[] = {target[0]};
-  net.evaluate(inputs, targets, 1, 100.0);
+  const PatternTable set(1, 2, {{5.0, 60.0, 0.5}});
+  net.evaluate(set.view(), 100.0);
   EXPECT_EQ(net.outputs.at(0, 0), 0.1 * 5.0 + 0.0 - 0.1 * 0.0);
   // Network output 0.5 in both columns: 50 and 0 in data units.
   EXPECT_DOUBLE_EQ(net.outputErrorData[0], 10.0);
@@ -187,7 +181,7 @@ TEST_F(EvaluateTest, ScalingMapsInputsAndMeasuresErrorsInDataUnits) {
   EXPECT_DOUBLE_EQ(net.rmsError, std::sqrt((100.0 + 0.25) / 2.0));
 
   double result[2];
-  net.recall(in[0], result);
+  net.recall(set.view().input(0), result);
   EXPECT_DOUBLE_EQ(result[0], 50.0);
   EXPECT_DOUBLE_EQ(result[1], 0.0);
 }
@@ -241,11 +235,8 @@ TEST_F(NetworkTest, NetworkWithoutHiddenLayersAndSingleNeurons) {
   const int sizes[] = {1, 1};
   Network net(sizes, -100, 100);
   setLayer(net, 1, {{0.0}}, {2.0});  // only the bias acts
-  const double in[] = {5.0};
-  const double target[] = {logistic(2.0)};
-  const double* inputs[] = {in};
-  const double* targets[] = {target};
-  EXPECT_EQ(net.evaluate(inputs, targets, 1, 0.0), 0.0);
+  const PatternTable set(1, 1, {{5.0, logistic(2.0)}});
+  EXPECT_EQ(net.evaluate(set.view(), 0.0), 0.0);
   EXPECT_EQ(net.correctCount, 1u);
 }
 

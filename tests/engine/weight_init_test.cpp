@@ -112,17 +112,13 @@ class SaturationTest : public ::testing::Test {
 
   // saturated of the count patterns have input 1, the rest input 0.
   void run(std::uint32_t count, std::uint32_t saturated, int threshold) {
-    rows.assign(count, 0.0);
+    std::vector<double> rows(count, 0.0);
     for (std::uint32_t p = 0; p < saturated; ++p) rows[p] = 1.0;
-    pointers.clear();
-    for (double& row : rows) pointers.push_back(&row);
-    net.reduceSaturatedNeurons(pointers.data(), count, threshold);
+    net.reduceSaturatedNeurons(PatternView(rows.data(), 1, 1, count, false), threshold);
   }
 
   const int sizes[3] = {1, 2, 1};
   Network net{sizes, -100, 100};
-  std::vector<double> rows;
-  std::vector<const double*> pointers;
 };
 
 TEST_F(SaturationTest, EightOfTenAtEightyPercentReducesSevenDoesNot) {
@@ -156,7 +152,7 @@ TEST_F(SaturationTest, LinearHiddenLayerIsNeverReduced) {
 
 TEST_F(SaturationTest, EmptySetChangesNothing) {
   net.saturationCounts.fill(3);
-  net.reduceSaturatedNeurons(nullptr, 0, 0);
+  net.reduceSaturatedNeurons(PatternView(), 0);
   EXPECT_EQ(net.saturationCounts.at(1, 0), 3);
   EXPECT_EQ(net.weights.at(1, 0, 0), 100.0);
 }
