@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes to the data-file reader as a training or a testing
+// file (the first byte chooses, and answers the inputs/outputs question).
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "files/data_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::uint8_t control = data[0];
+  const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+  nodelyx::DataReadRequest request;
+  request.kind = (control & 1) ? nodelyx::DataKind::Testing : nodelyx::DataKind::Training;
+  request.currentInputs = (control >> 1) & 3;
+  request.currentOutputs = (control >> 3) & 1;
+  request.shuffle = (control & 0x10) != 0;
+  nodelyx::DataReadCallbacks callbacks;
+  int questions = 0;
+  callbacks.askInputsOutputs = [&](std::uint32_t count) -> std::optional<nodelyx::InputsOutputs> {
+    if (++questions > 2) return std::nullopt;
+    return nodelyx::InputsOutputs{static_cast<long long>(count % 4) - (control >> 7), (control >> 5) & 3};
+  };
+  nodelyx::RecordingReporter reporter;
+  std::atomic<int> readOk{1};
+  const auto source = nodelyx::memorySource(text);
+  nodelyx::DataReadOutcome outcome =
+      nodelyx::readDataSource(*source, "fuzz.trn", request, callbacks, reporter, readOk);
+  if (outcome.ok) {
+    // Every value of a loaded set must be readable.
+    volatile double sum = 0;
+    for (std::uint32_t p = 0; p < outcome.set.patternCount; ++p) sum = sum + outcome.set.row(p)[0];
+  }
+  return 0;
+}

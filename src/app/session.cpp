@@ -1,0 +1,89 @@
+#include "app/session.h"
+
+#include "files/data_read_job.h"
+
+namespace nodelyx {
+
+void Session::discardNetwork() {
+  network.reset();
+  config.setWeightsFile({});
+  notify(SessionEvent::NetworkDiscarded);
+}
+
+void Session::discardTrainingSet() {
+  trainingSet.clear();
+  config.setTrainingFile({});
+  notify(SessionEvent::TrainingSetChanged);
+}
+
+void Session::discardTestingSet() {
+  testingSet.clear();
+  config.setTestFile({});
+  notify(SessionEvent::TestingSetChanged);
+}
+
+DataReadRequest makeDataReadRequest(const Session& session, DataKind kind, std::filesystem::path path) {
+  DataReadRequest request;
+  request.path = std::move(path);
+  request.kind = kind;
+  request.currentInputs = session.config.inputCount();
+  request.currentOutputs = session.config.outputCount();
+  request.shuffle = session.config.shuffleOnLoad() != 0;
+  return request;
+}
+
+namespace {
+
+void applyTrainingSet(Session& session, const DataReadRequest& request, PatternSet&& set) {
+  NetworkConfig& config = session.config;
+  const std::uint32_t inputs = set.inputCount;
+  const std::uint32_t outputs = set.outputCount;
+  if (session.network && (inputs != config.inputCount() || outputs != config.outputCount()))
+    session.discardNetwork();
+  if (session.testingDataLoaded() &&
+      (inputs != config.inputCount() || (config.outputCount() != 0 && outputs != config.outputCount())))
+    session.discardTestingSet();
+  config.setInputCount(inputs);
+  config.setOutputCount(outputs);
+  session.trainingSet = std::move(set);
+  config.setTrainingFile(request.path.string());
+  rebuildScalingRecord(session.scaling, config.inputCount(), config.outputCount(), session.trainingSet,
+                       config.outputActivation());
+  if (session.network) session.network->widenRecordRanges(session.scaling);
+}
+
+void applyTestingSet(Session& session, const DataReadRequest& request, PatternSet&& set) {
+  NetworkConfig& config = session.config;
+  session.testingSet = std::move(set);
+  config.setTestFile(request.path.string());
+  config.setInputCount(session.testingSet.inputCount);
+  if (session.testingSet.outputCount != 0) config.setOutputCount(session.testingSet.outputCount);
+}
+
+}  // namespace
+
+void applyDataRead(Session& session, const DataReadRequest& request, DataReadOutcome&& outcome) {
+  const bool training = request.kind == DataKind::Training;
+  if (training) {
+    session.discardTrainingSet();
+    emptyScalingRecord(session.scaling);
+  } else {
+    session.discardTestingSet();
+  }
+  if (!outcome.ok) return;
+  if (training)
+    applyTrainingSet(session, request, std::move(outcome.set));
+  else
+    applyTestingSet(session, request, std::move(outcome.set));
+}
+
+bool loadDataFile(Session& session, DataKind kind, const std::filesystem::path& path,
+                  const DataReadCallbacks& callbacks, Reporter& reporter) {
+  const DataReadRequest request = makeDataReadRequest(session, kind, path);
+  DataReadOutcome outcome = readDataFileOnWorker(request, callbacks, reporter);
+  const bool loaded = outcome.ok;
+  applyDataRead(session, request, std::move(outcome));
+  return loaded;
+}
+
+}  // namespace nodelyx

@@ -1,0 +1,121 @@
+#include "files/buffered_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace nodelyx {
+namespace {
+
+class FileSource final : public ByteSource {
+ public:
+  FileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~FileSource() override { ::close(fd_); }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  long read(char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t got = ::read(fd_, buffer, size);
+      if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+  }
+  bool seek(std::uint64_t offset) override {
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+  }
+  std::uint64_t size() const override { return size_; }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  long read(char* buffer, std::size_t size) override {
+    const std::size_t count = std::min(size, bytes_.size() - position_);
+    std::memcpy(buffer, bytes_.data() + position_, count);
+    position_ += count;
+    return static_cast<long>(count);
+  }
+  bool seek(std::uint64_t offset) override {
+    if (offset > bytes_.size()) return false;
+    position_ = static_cast<std::size_t>(offset);
+    return true;
+  }
+  std::uint64_t size() const override { return bytes_.size(); }
+
+ private:
+  std::string_view bytes_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<FileSource>(fd, static_cast<std::uint64_t>(info.st_size));
+}
+
+std::unique_ptr<ByteSource> memorySource(std::string_view bytes) {
+  return std::make_unique<MemorySource>(bytes);
+}
+
+BufferedReader::BufferedReader(ByteSource& source) : source_(source), buffer_(kCapacity) {}
+
+bool BufferedReader::readMore() {
+  if (exhausted_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    bufferOffset_ += begin_;
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) return false;
+  const long got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+  if (got <= 0) {
+    exhausted_ = true;
+    failed_ = got < 0;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+std::string_view BufferedReader::available() {
+  if (begin_ == end_) readMore();
+  return std::string_view(buffer_.data() + begin_, end_ - begin_);
+}
+
+int BufferedReader::peek() {
+  if (begin_ == end_ && !readMore()) return kEnd;
+  return static_cast<unsigned char>(buffer_[begin_]);
+}
+
+int BufferedReader::get() {
+  const int c = peek();
+  if (c != kEnd) ++begin_;
+  return c;
+}
+
+bool BufferedReader::seek(std::uint64_t offset) {
+  begin_ = end_ = 0;
+  exhausted_ = failed_ = false;
+  bufferOffset_ = offset;
+  if (source_.seek(offset)) return true;
+  exhausted_ = failed_ = true;
+  return false;
+}
+
+}  // namespace nodelyx

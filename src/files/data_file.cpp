@@ -1,0 +1,299 @@
+#include "files/data_file.h"
+
+#include <algorithm>
+#include <new>
+
+#include "files/c_format.h"
+#include "files/data_file_format.h"
+
+namespace nodelyx {
+namespace {
+
+constexpr const char* kUnrecognizable =
+    "Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.";
+constexpr long long kMaxCount = 4294967295LL;
+constexpr std::uint32_t kProgressEveryPatterns = 80;
+
+// The counts and where the data part starts, as the header or the table's
+// first line and the question give them.
+struct Layout {
+  long long inputs = 0;
+  long long outputs = 0;
+  std::uint64_t dataStart = 0;
+  bool noHeader = false;
+  std::vector<std::string> names;
+};
+
+class DataFileParser {
+ public:
+  DataFileParser(ByteSource& source, std::string_view title, const DataReadRequest& request,
+                 const DataReadCallbacks& callbacks, Reporter& reporter, const std::atomic<int>& readOk)
+      : reader_(source), title_(title), request_(request), callbacks_(callbacks), reporter_(reporter),
+        readOk_(readOk) {}
+
+  DataReadOutcome run();
+
+ private:
+  bool training() const { return request_.kind == DataKind::Training; }
+  bool cancelled() const { return readOk_.load(std::memory_order_relaxed) == 0; }
+  void error(const char* title, const std::string& text) { reporter_.report(title, text, MessageIcon::Error); }
+  void progress(int percent);
+
+  bool readLayout(Layout& layout);
+  bool readHeader(Layout& layout);
+  bool readPlainTable(Layout& layout);
+  bool askCounts(std::uint64_t firstLineCount, Layout& layout);
+  bool validateInputs(const Layout& layout);
+  bool validateOutputs(const Layout& layout);
+  bool countValues(std::uint64_t& count);
+  bool allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout);
+  bool readPatterns(PatternSet& set);
+  bool nextValue(double& value);
+
+  BufferedReader reader_;
+  std::string title_;
+  const DataReadRequest& request_;
+  const DataReadCallbacks& callbacks_;
+  Reporter& reporter_;
+  const std::atomic<int>& readOk_;
+  int lastPercent_ = -1;
+};
+
+void DataFileParser::progress(int percent) {
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  if (callbacks_.progress) callbacks_.progress(percent);
+}
+
+bool DataFileParser::readLayout(Layout& layout) {
+  skipDataLeadingBlock(reader_);
+  const std::uint64_t firstLine = reader_.position();
+  const std::string word = readWord(reader_);
+  if (matchesKeyword(word, "[INPUTS]") && valueFollowsOnLine(reader_)) return readHeader(layout);
+  reader_.seek(firstLine);
+  return readPlainTable(layout);
+}
+
+bool DataFileParser::readHeader(Layout& layout) {
+  const auto inputs = readCount(reader_);
+  if (!inputs) {
+    error("Error", kUnrecognizable);
+    return false;
+  }
+  layout.inputs = *inputs;
+  if (!validateInputs(layout)) return false;
+  const std::uint64_t afterInputs = reader_.position();
+  const std::string word = readWord(reader_);
+  const bool outputsFollow = matchesKeyword(word, "[OUTPUTS]") && valueFollowsOnLine(reader_);
+  if (outputsFollow) {
+    const auto outputs = readCount(reader_);
+    if (!outputs) {
+      error("Error", kUnrecognizable);
+      return false;
+    }
+    layout.outputs = *outputs;
+  } else if (training()) {
+    error("Error", formatC("Invalid Training data file %s!\nFile missing header '[OUTPUTS] size'", title_.c_str()));
+    return false;
+  } else {
+    reader_.seek(afterInputs);  // the word was data
+  }
+  layout.dataStart = reader_.position();
+  return validateOutputs(layout);
+}
+
+bool DataFileParser::readPlainTable(Layout& layout) {
+  const std::uint64_t start = reader_.position();
+  FirstLine line = readFirstLine(reader_);
+  layout.noHeader = true;
+  layout.dataStart = line.holdsNames ? line.end : start;
+  if (line.holdsNames) layout.names = std::move(line.words);
+  if (!askCounts(line.wordCount, layout)) return false;
+  return validateInputs(layout) && validateOutputs(layout);
+}
+
+bool DataFileParser::askCounts(std::uint64_t firstLineCount, Layout& layout) {
+  if (!callbacks_.askInputsOutputs) return false;
+  const auto shown = static_cast<std::uint32_t>(std::min<std::uint64_t>(firstLineCount, 0xffffffffu));
+  for (;;) {
+    const std::optional<InputsOutputs> answer = callbacks_.askInputsOutputs(shown);
+    if (!answer) return false;
+    if (answer->inputs != 0) {
+      layout.inputs = answer->inputs;
+      layout.outputs = answer->outputs;
+      return true;
+    }
+    reporter_.report("Warning", "You must enter a valid number of inputs", MessageIcon::Warning);
+  }
+}
+
+bool DataFileParser::validateInputs(const Layout& layout) {
+  if (layout.inputs < 1 || layout.inputs > kMaxCount) {
+    error("Invalid # of inputs", formatC("%s contains %lld inputs.\nThe legal range is between 1 and %u",
+                                         title_.c_str(), layout.inputs, 4294967295u));
+    return false;
+  }
+  if (!training() && request_.currentInputs != 0 && request_.currentInputs != layout.inputs) {
+    error("Error", formatC("Invalid Testing data file %s!\nNumber of inputs differs from loaded network",
+                           title_.c_str()));
+    return false;
+  }
+  return true;
+}
+
+bool DataFileParser::validateOutputs(const Layout& layout) {
+  if (training() && (layout.outputs < 1 || layout.outputs > kMaxCount)) {
+    error("Invalid # of outputs", formatC("%s contains %lld outputs.\nThe legal range is between 1 and %u",
+                                          title_.c_str(), layout.outputs, 4294967295u));
+    return false;
+  }
+  if (!training() && (layout.outputs < 0 || layout.outputs > kMaxCount)) {
+    error("Invalid # of outputs", formatC("%s contains %lld outputs.\nThe legal range is between 0 and %u",
+                                          title_.c_str(), layout.outputs, 4294967295u));
+    return false;
+  }
+  if (!training() && layout.outputs != 0 && request_.currentOutputs != 0 &&
+      request_.currentOutputs != layout.outputs) {
+    error("Error", formatC("Invalid Testing data file %s!\nNumber of outputs differs from loaded network",
+                           title_.c_str()));
+    return false;
+  }
+  return true;
+}
+
+// Counts the runs of number characters up to the end of the data. A run
+// that continues into the next buffer is counted once, where it starts.
+bool DataFileParser::countValues(std::uint64_t& count) {
+  count = 0;
+  const std::uint64_t start = reader_.position();
+  const std::uint64_t span = std::max<std::uint64_t>(1, reader_.size() - std::min(reader_.size(), start));
+  unsigned previousNumber = 0;
+  unsigned foreign = 0;
+  for (;;) {
+    if (cancelled()) return false;
+    progress(static_cast<int>(std::min<std::uint64_t>(20, (reader_.position() - start) * 20 / span)));
+    const std::string_view block = reader_.available();
+    if (block.empty()) break;
+    std::uint64_t runs = 0;
+    for (const char c : block) {
+      const auto kind = static_cast<unsigned>(charClass(c));
+      const unsigned number = kind >> 1;
+      runs += number & (previousNumber ^ 1u);
+      previousNumber = number;
+      foreign |= kind == 0;
+    }
+    count += runs;
+    reader_.consume(block.size());
+    if (foreign) break;
+  }
+  if (foreign || reader_.failed()) {
+    error("Error", kUnrecognizable);
+    return false;
+  }
+  return true;
+}
+
+bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout) {
+  set.patternCount = static_cast<std::uint32_t>(patterns);
+  set.inputCount = static_cast<std::uint32_t>(layout.inputs);
+  set.outputCount = static_cast<std::uint32_t>(layout.outputs);
+  const std::uint64_t doubles = patterns * set.stride();
+  set.values.reset(new (std::nothrow) double[doubles]);
+  if (set.values) return true;
+  error("ERROR", formatC("Not enough memory to load %s (%llu bytes needed).", title_.c_str(),
+                         static_cast<unsigned long long>(doubles * sizeof(double))));
+  set.clear();
+  return false;
+}
+
+// The next number of the data part; false at the end of the data or on a
+// run that is no number.
+bool DataFileParser::nextValue(double& value) {
+  for (;;) {
+    std::string_view block = reader_.available();
+    std::size_t k = 0;
+    while (k < block.size() && charClass(block[k]) == CharClass::Separator) ++k;
+    reader_.consume(k);
+    if (k == block.size()) {
+      if (block.empty()) return false;
+      continue;
+    }
+    std::size_t end = k;
+    while (end < block.size() && charClass(block[end]) == CharClass::Number) ++end;
+    if (end == block.size() && reader_.readMore()) continue;  // the number may go on
+    if (end == block.size() && !reader_.exhausted()) return false;  // longer than the buffer
+    const auto parsed = parseWholeNumber(block.substr(k, end - k));
+    if (!parsed) return false;
+    value = *parsed;
+    reader_.consume(end - k);
+    return true;
+  }
+}
+
+bool DataFileParser::readPatterns(PatternSet& set) {
+  const std::size_t stride = set.stride();
+  for (std::uint32_t p = 0; p < set.patternCount; ++p) {
+    if (cancelled()) return false;
+    if (p % kProgressEveryPatterns == 0)
+      progress(20 + static_cast<int>(80.0 * p / set.patternCount));
+    double* row = set.row(p);
+    for (std::size_t c = 0; c < stride; ++c) {
+      if (!nextValue(row[c])) {
+        error("Error", kUnrecognizable);
+        return false;
+      }
+    }
+  }
+  progress(100);
+  return true;
+}
+
+DataReadOutcome DataFileParser::run() {
+  DataReadOutcome outcome;
+  if (callbacks_.caption) callbacks_.caption("Reading: " + title_);
+  Layout layout;
+  if (!readLayout(layout)) return outcome;
+  std::uint64_t values = 0;
+  if (!reader_.seek(layout.dataStart) || !countValues(values)) return outcome;
+  const std::uint64_t patterns = values / static_cast<std::uint64_t>(layout.inputs + layout.outputs);
+  if (patterns < 1 || patterns > static_cast<std::uint64_t>(kMaxCount)) {
+    error("Invalid # of patterns",
+          formatC("%s contains %llu patterns.\nThe legal range is between 1 and %llu", title_.c_str(),
+                  static_cast<unsigned long long>(patterns), 4294967295ull));
+    return outcome;
+  }
+  if (!allocate(outcome.set, patterns, layout)) return outcome;
+  if (!reader_.seek(layout.dataStart) || !readPatterns(outcome.set)) {
+    outcome.set.clear();
+    return outcome;
+  }
+  outcome.set.columnNames = std::move(layout.names);
+  if (training()) {
+    computeColumnRanges(outcome.set);
+    if (request_.shuffle) shufflePatterns(outcome.set);
+  }
+  outcome.noHeader = layout.noHeader;
+  outcome.ok = true;
+  return outcome;
+}
+
+}  // namespace
+
+DataReadOutcome readDataSource(ByteSource& source, std::string_view title, const DataReadRequest& request,
+                               const DataReadCallbacks& callbacks, Reporter& reporter,
+                               const std::atomic<int>& readOk) {
+  return DataFileParser(source, title, request, callbacks, reporter, readOk).run();
+}
+
+DataReadOutcome readDataFile(const DataReadRequest& request, const DataReadCallbacks& callbacks,
+                             Reporter& reporter, const std::atomic<int>& readOk) {
+  const std::string title = request.path.filename().string();
+  const std::unique_ptr<ByteSource> source = openFileSource(request.path);
+  if (!source) {
+    if (callbacks.caption) callbacks.caption("Reading: " + title);
+    return {};
+  }
+  return readDataSource(*source, title, request, callbacks, reporter, readOk);
+}
+
+}  // namespace nodelyx

@@ -1,0 +1,103 @@
+#include "files/data_file_format.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+namespace nodelyx {
+namespace {
+
+bool isWhite(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string withoutQuotes(std::string word) {
+  if (word.size() >= 2 && (word.front() == '"' || word.front() == '\'') && word.back() == word.front())
+    return word.substr(1, word.size() - 2);
+  return word;
+}
+
+}  // namespace
+
+std::optional<double> parseWholeNumber(std::string_view text) {
+  std::size_t start = 0;
+  if (!text.empty() && text[0] == '+') start = 1;
+  if (start < text.size() && (text[start] == '+' || (start == 1 && text[start] == '-'))) return std::nullopt;
+  double value = 0.0;
+  const char* first = text.data() + start;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+void skipDataLeadingBlock(BufferedReader& reader) {
+  const std::string_view bom = "\xEF\xBB\xBF";
+  const std::string_view head = reader.available();
+  if (reader.position() == 0 && head.substr(0, 3) == bom) reader.consume(3);
+  for (;;) {
+    while (isWhite(reader.peek())) reader.get();
+    if (reader.peek() != '*') return;
+    while (reader.peek() != BufferedReader::kEnd && reader.peek() != '\n') reader.get();
+  }
+}
+
+std::string readWord(BufferedReader& reader) {
+  while (isWhite(reader.peek())) reader.get();
+  std::string word;
+  for (int c = reader.peek(); c != BufferedReader::kEnd && !isWhite(c); c = reader.peek()) {
+    if (word.size() < kMaxKeptWordLength) word.push_back(static_cast<char>(c));
+    reader.get();
+  }
+  return word;
+}
+
+bool matchesKeyword(std::string_view word, std::string_view keyword) {
+  if (word.size() < keyword.size()) return false;
+  for (std::size_t k = 0; k < keyword.size(); ++k)
+    if (std::toupper(static_cast<unsigned char>(word[k])) != keyword[k]) return false;
+  return true;
+}
+
+bool valueFollowsOnLine(BufferedReader& reader) {
+  while (reader.peek() == ' ' || reader.peek() == '\t') reader.get();
+  const int c = reader.peek();
+  return c != BufferedReader::kEnd && c != '\n' && c != '\r' && c != '%';
+}
+
+std::optional<long long> readCount(BufferedReader& reader) {
+  while (isWhite(reader.peek())) reader.get();
+  bool negative = false;
+  if (reader.peek() == '+' || reader.peek() == '-') negative = reader.get() == '-';
+  if (!std::isdigit(reader.peek())) return std::nullopt;
+  long long value = 0;
+  constexpr long long kCap = 1LL << 40;  // far beyond any count; keeps the sum finite
+  while (std::isdigit(reader.peek())) {
+    value = std::min(kCap, value * 10 + (reader.get() - '0'));
+  }
+  return negative ? -value : value;
+}
+
+FirstLine readFirstLine(BufferedReader& reader) {
+  FirstLine line;
+  std::string word;
+  bool inWord = false;
+  const auto finishWord = [&] {
+    if (!inWord) return;
+    if (!parseWholeNumber(word)) line.holdsNames = true;
+    if (++line.wordCount <= kMaxKeptWords) line.words.push_back(withoutQuotes(std::move(word)));
+    word.clear();
+    inWord = false;
+  };
+  for (int c = reader.get(); c != BufferedReader::kEnd && c != '\n'; c = reader.get()) {
+    if (charClass(static_cast<char>(c)) == CharClass::Separator) {
+      finishWord();
+      continue;
+    }
+    inWord = true;
+    if (word.size() < kMaxKeptWordLength) word.push_back(static_cast<char>(c));
+  }
+  finishWord();
+  line.end = reader.position();
+  return line;
+}
+
+}  // namespace nodelyx

@@ -1,0 +1,73 @@
+#include "files/pattern_set.h"
+
+#include <algorithm>
+
+#include "engine/random.h"
+
+namespace nodelyx {
+namespace {
+
+constexpr double kNarrowestRange = 0.0001;
+constexpr double kWidening = 0.00005;
+
+void widenNarrowColumns(std::vector<double>& minima, std::vector<double>& maxima) {
+  for (std::size_t c = 0; c < minima.size(); ++c) {
+    if (maxima[c] - minima[c] < kNarrowestRange) {
+      maxima[c] += kWidening;
+      minima[c] -= kWidening;
+    }
+  }
+}
+
+// An index in 0..count-1. One draw reaches only 0..32767; larger sets take
+// a second draw so that every row can move.
+std::uint32_t drawIndex(std::uint32_t count) {
+  if (count <= static_cast<std::uint32_t>(kRandomMax) + 1)
+    return static_cast<std::uint32_t>(randomInt()) % count;
+  const auto high = static_cast<std::uint64_t>(randomInt());
+  const auto low = static_cast<std::uint64_t>(randomInt());
+  return static_cast<std::uint32_t>(((high << 15) | low) % count);
+}
+
+}  // namespace
+
+std::size_t PatternSet::memoryBytes() const {
+  std::size_t bytes = static_cast<std::size_t>(patternCount) * stride() * sizeof(double);
+  bytes += (inputMin.size() + inputMax.size() + targetMin.size() + targetMax.size()) * sizeof(double);
+  for (const std::string& name : columnNames) bytes += name.capacity();
+  return bytes;
+}
+
+void computeColumnRanges(PatternSet& set) {
+  const std::size_t inputs = set.inputCount;
+  const std::size_t outputs = set.outputCount;
+  if (set.patternCount == 0) return;
+  const double* first = set.row(0);
+  set.inputMin.assign(first, first + inputs);
+  set.inputMax = set.inputMin;
+  set.targetMin.assign(first + inputs, first + inputs + outputs);
+  set.targetMax = set.targetMin;
+  for (std::uint32_t p = 1; p < set.patternCount; ++p) {
+    const double* row = set.row(p);
+    for (std::size_t c = 0; c < inputs; ++c) {
+      set.inputMin[c] = std::min(set.inputMin[c], row[c]);
+      set.inputMax[c] = std::max(set.inputMax[c], row[c]);
+    }
+    for (std::size_t k = 0; k < outputs; ++k) {
+      set.targetMin[k] = std::min(set.targetMin[k], row[inputs + k]);
+      set.targetMax[k] = std::max(set.targetMax[k], row[inputs + k]);
+    }
+  }
+  widenNarrowColumns(set.inputMin, set.inputMax);
+  widenNarrowColumns(set.targetMin, set.targetMax);
+}
+
+void shufflePatterns(PatternSet& set) {
+  const std::size_t stride = set.stride();
+  for (std::uint32_t i = 0; i < set.patternCount; ++i) {
+    const std::uint32_t j = drawIndex(set.patternCount);
+    if (i != j) std::swap_ranges(set.row(i), set.row(i) + stride, set.row(j));
+  }
+}
+
+}  // namespace nodelyx
