@@ -1,8 +1,10 @@
 #include "files/data_file.h"
+#include "files/data_read_job.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -257,6 +259,55 @@ TEST_F(DataFileTest, ReadsFromDiskWithAByteOrderMark) {
   const auto outcome = readDataFile(request, {}, reporter, readOk);
   ASSERT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.set.patternCount, 2u);
+}
+
+}  // namespace
+}  // namespace nodelyx
+
+namespace nodelyx {
+namespace {
+
+std::string manyPatterns(int count) {
+  std::string text = "[INPUTS] 1\n[OUTPUTS] 1\n";
+  for (int p = 0; p < count; ++p) text += std::to_string(p) + " 1\n";
+  return text;
+}
+
+TEST(DataReadJobTest, CancelDuringTheReadingPassLeavesNothing) {
+  testing::TempDir dir;
+  DataReadRequest request;
+  request.path = dir.write("long.trn", manyPatterns(200000));
+  RecordingReporter reporter;
+  std::atomic<DataReadJob*> job{nullptr};
+  std::atomic<int> lastPercent{0};
+  DataReadCallbacks callbacks;
+  callbacks.progress = [&](int percent) {
+    lastPercent = percent;
+    if (percent < 30) return;
+    while (job.load() == nullptr) std::this_thread::yield();
+    job.load()->cancel();
+  };
+  std::atomic<bool> finished{false};
+  DataReadJob reading(request, callbacks, reporter, [&finished] { finished = true; });
+  job = &reading;
+  const DataReadOutcome outcome = reading.take();
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(reading.running());
+  EXPECT_LT(lastPercent, 100);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_FALSE(outcome.set.loaded());
+  EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST(DataReadJobTest, WorkerReadCompletesAndDestructionJoins) {
+  testing::TempDir dir;
+  DataReadRequest request;
+  request.path = dir.write("short.trn", manyPatterns(10));
+  RecordingReporter reporter;
+  const DataReadOutcome outcome = readDataFileOnWorker(request, {}, reporter);
+  ASSERT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.set.patternCount, 10u);
+  { DataReadJob abandoned(request, {}, reporter); }  // destroyed while it may still run
 }
 
 }  // namespace
