@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/kernels.h"
 #include "engine/random.h"
 
 namespace nodelyx {
@@ -20,12 +21,7 @@ void propagateLayer(const double* previous, int previousSize, const double* laye
                     const double* layerBiases, int size, ActivationType type, double* net,
                     double* out) {
   const auto n = static_cast<std::size_t>(size);
-  std::fill(net, net + n, 0.0);
-  for (int i = 0; i < previousSize; ++i) {
-    const double x = previous[i];
-    const double* row = layerWeights + static_cast<std::size_t>(i) * n;
-    for (std::size_t j = 0; j < n; ++j) net[j] += x * row[j];
-  }
+  kernels::weightedSums(previous, static_cast<std::size_t>(previousSize), layerWeights, n, net);
   for (std::size_t j = 0; j < n; ++j) net[j] = layerBiases[j] + net[j];
   switch (type) {
     case ActivationType::Logistic:

@@ -18,6 +18,7 @@
 #include "engine/column_ranges.h"
 #include "engine/layer_blocks.h"
 #include "engine/pattern_view.h"
+#include "engine/training_settings.h"
 
 namespace nodelyx {
 
@@ -89,6 +90,28 @@ class Network {
   // was saturated for at least thresholdPercent % of the patterns.
   void reduceSaturatedNeurons(const PatternView& set, int thresholdPercent);
 
+  // Training (one epoch over a set with targets; allocates nothing).
+  // Selects the method, hands it its parameters (RPROP also resets every
+  // rate to its initial step) and clears the slope, change and average
+  // memories; weights and other rates stay.
+  void setTrainingMethod(TrainingMethod code, const AdaptiveSettings& settings);
+  // One epoch; returns the RMS error of the set afterwards and leaves that
+  // evaluation's statistics in the network.
+  double trainEpoch(const PatternView& set, const EpochSettings& settings);
+  void computeDeltas();
+  void applyOnlineUpdate();
+  void accumulateBatch();
+  void clearBatchChanges();
+  void applyBatchUpdate();
+
+  // The adaptive methods.
+  void setRpropParams(double increase, double decrease, double maxStep, double minStep, double initialStep);
+  void setQuickpropMu(double mu) { quickpropMu = mu; }
+  void setDbdParams(double increase, double decrease, double average);
+  void rpropUpdate();
+  void quickpropUpdate();
+  void dbdAdjustRates();
+
   // Read-only views for the network view.
   const WeightBlock<double>& getWeights() const { return weights; }
   const NeuronBlock<double>& getBiases() const { return biases; }
@@ -137,6 +160,10 @@ class Network {
   std::uint32_t correctCount = 0;
 
  private:
+  enum class PatternUpdate { Online, Accumulate };
+  void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
+                    PatternUpdate update);
+  void trainBatchPass(const PatternView& set, const EpochSettings& settings);
   // Net inputs and outputs of layers 1..L-1 from the outputs of layer 0 held
   // in `values`; netInputs may be null (recall keeps no net inputs).
   void propagate(double* values, double* netInputsOut) const;

@@ -19,6 +19,13 @@ int randomInt() {
   return static_cast<int>((generatorState >> 16) & 0x7fffu);
 }
 
+std::uint32_t randomIndex(std::uint32_t count) {
+  if (count <= static_cast<std::uint32_t>(kRandomMax) + 1) return static_cast<std::uint32_t>(randomInt()) % count;
+  const auto high = static_cast<std::uint64_t>(randomInt());
+  const auto low = static_cast<std::uint64_t>(randomInt());
+  return static_cast<std::uint32_t>(((high << 15) | low) % count);
+}
+
 double randomUnit() { return randomInt() * (1.0 / 32767.0); }
 
 double gaussian(double mean, double sigma) {

@@ -20,6 +20,10 @@ std::uint32_t timeSeed();
 // result = bits 16..30 of the new state.
 int randomInt();
 
+// An index in 0..count-1 (count >= 1): randomInt() mod count, or for counts
+// beyond 32768, which one draw cannot reach, two draws combined.
+std::uint32_t randomIndex(std::uint32_t count);
+
 // A uniform value in [0, 1]: randomInt() * (1/32767).
 double randomUnit();
 

@@ -19,16 +19,6 @@ void widenNarrowColumns(std::vector<double>& minima, std::vector<double>& maxima
   }
 }
 
-// An index in 0..count-1. One draw reaches only 0..32767; larger sets take
-// a second draw so that every row can move.
-std::uint32_t drawIndex(std::uint32_t count) {
-  if (count <= static_cast<std::uint32_t>(kRandomMax) + 1)
-    return static_cast<std::uint32_t>(randomInt()) % count;
-  const auto high = static_cast<std::uint64_t>(randomInt());
-  const auto low = static_cast<std::uint64_t>(randomInt());
-  return static_cast<std::uint32_t>(((high << 15) | low) % count);
-}
-
 }  // namespace
 
 std::size_t PatternSet::memoryBytes() const {
@@ -65,7 +55,7 @@ void computeColumnRanges(PatternSet& set) {
 void shufflePatterns(PatternSet& set) {
   const std::size_t stride = set.stride();
   for (std::uint32_t i = 0; i < set.patternCount; ++i) {
-    const std::uint32_t j = drawIndex(set.patternCount);
+    const std::uint32_t j = randomIndex(set.patternCount);
     if (i != j) std::swap_ranges(set.row(i), set.row(i) + stride, set.row(j));
   }
 }

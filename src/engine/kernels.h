@@ -1,0 +1,42 @@
+// The engine's inner loops over one layer's weights, stored source-major
+// (see layer_blocks.h): the row of source i holds its weights towards every
+// neuron of the layer. Each loop runs across neurons or weights, never
+// across a sum, so vector code gives the same bits as scalar code; on x86-64
+// each is compiled for AVX-512, AVX2 and the baseline, chosen at run time.
+#pragma once
+
+#include <cstddef>
+
+namespace nodelyx::kernels {
+
+// net[j] = sum over i ascending of x[i] * w[i][j], each sum starting at 0.
+void weightedSums(const double* x, std::size_t sources, const double* w, std::size_t neurons, double* net);
+
+// sums[j] = sum over k ascending of next[j][k] * nextDeltas[k]: the error
+// flowing back into neuron j of a layer from the nextNeurons of the layer
+// after it (next is that layer's source-major weight block).
+void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
+              double* sums);
+
+struct UpdateConstants {
+  double momentum;
+  double rateFactor;
+  double weightDecay;
+  double minWeight;
+  double maxWeight;
+};
+
+// Online back-propagation step of one row of parameters sharing the input
+// x (x = 1 for biases): w = c*momentum + r*x*delta*rateFactor + w, then
+// decay, the upper and the lower limit, and c = the change applied.
+void onlineUpdateRow(double* w, double* c, const double* r, double x, const double* deltas, std::size_t n,
+                     const UpdateConstants& k);
+
+// Batch accumulation: b += r*x*delta*rateFactor.
+void accumulateRow(double* b, const double* r, double x, const double* deltas, std::size_t n,
+                   double rateFactor);
+
+// Batch step: w = c*momentum + b + w, then decay, limits and c.
+void batchUpdateRow(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k);
+
+}  // namespace nodelyx::kernels
