@@ -7,7 +7,15 @@ namespace nodelyx {
 void Session::discardNetwork() {
   network.reset();
   config.setWeightsFile({});
+  clearHistory(history);
+  resetErrorSamples();
   notify(SessionEvent::NetworkDiscarded);
+}
+
+void Session::resetErrorSamples() {
+  samples.interval = 1;
+  samples.count = 0;
+  epochCount = 0;
 }
 
 void Session::discardTrainingSet() {

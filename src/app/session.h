@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/error_samples.h"
 #include "engine/network.h"
 #include "files/data_file.h"
 #include "files/network_config.h"
 #include "files/pattern_set.h"
+#include "files/training_history.h"
 #include "scaling/scaling_record.h"
 
 namespace nodelyx {
@@ -35,8 +37,11 @@ class Session {
   bool trainingDataLoaded() const { return trainingSet.loaded(); }
   bool testingDataLoaded() const { return testingSet.loaded(); }
 
-  // Deletes the network and forgets its weights file.
+  // Deletes the network, forgets its weights file, empties its history and
+  // resets the error samples.
   void discardNetwork();
+  // A network reset: sample interval 1, no samples, epoch count 0.
+  void resetErrorSamples();
   // Frees the set and forgets its file.
   void discardTrainingSet();
   void discardTestingSet();
@@ -46,6 +51,15 @@ class Session {
   PatternSet testingSet;
   ScalingRecord scaling;
   std::unique_ptr<Network> network;
+  TrainingHistory history;
+  ErrorSamples samples;
+  // The last epoch trained; counts on across runs until the network resets.
+  std::uint32_t epochCount = 0;
+  // Set when the network is built and when the learning rate or the method
+  // changes: the next run starts every rate from the learning rate.
+  bool ratesResetPending = false;
+  bool networkModified = false;
+  bool weightsModified = false;
 
  private:
   void notify(SessionEvent event) {

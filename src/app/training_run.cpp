@@ -1,0 +1,266 @@
+#include "app/training_run.h"
+
+#include <cmath>
+
+#include "app/network_setup.h"
+#include "engine/random.h"
+
+namespace nodelyx {
+namespace {
+
+constexpr std::uint32_t kThinAbove = 250;
+constexpr std::uint32_t kKeptAfterThinning = 125;
+
+// The settings that go into the run's history record, taken at its start.
+TrainingRecord recordTemplate(const NetworkConfig& config) {
+  TrainingRecord record;
+  const TrainingMethod method = config.trainingMethod();
+  record.algorithm = std::string(methodLongName(method));
+  switch (method) {
+    case TrainingMethod::Rprop:
+      record.parameters = {config.rpropIncrease(), config.rpropDecrease(), config.rpropMinStep(),
+                           config.rpropMaxStep(), config.rpropInitialStep()};
+      break;
+    case TrainingMethod::Quickprop:
+      record.parameters = {config.learningRate(), config.quickpropMaxGrowth(), 0, 0, 0};
+      break;
+    case TrainingMethod::DeltaBarDelta:
+      record.parameters = {config.dbdIncrease(), config.dbdDecrease(), config.dbdAverage(), 0, 0};
+      break;
+    default: record.parameters = {config.learningRate(), 0, 0, 0, 0}; break;
+  }
+  record.momentum = config.momentum();
+  record.inputNoise = config.inputNoise();
+  record.weightDecay = config.weightDecay();
+  record.trainingDataFile = config.trainingFile();
+  return record;
+}
+
+void thinSamples(ErrorSamples& samples) {
+  if (samples.count <= kThinAbove) return;
+  for (std::size_t k = 1; k < kKeptAfterThinning; ++k) {
+    samples.trainRms[k] = samples.trainRms[2 * k];
+    samples.testRms[k] = samples.testRms[2 * k];
+    samples.xvalRms[k] = samples.xvalRms[2 * k];
+  }
+  samples.count = kKeptAfterThinning;
+  samples.rescaleNeeded = 1;
+  samples.interval *= 2;
+}
+
+}  // namespace
+
+RunSettings runSettingsOf(const NetworkConfig& config) {
+  RunSettings settings;
+  settings.epoch = epochSettingsOf(config);
+  settings.maxEpochs = config.maxEpochs();
+  settings.crossValidate = config.plotMemorization() != 0;
+  settings.enforceTrainingStop = config.enforceTrainingStop() != 0;
+  settings.enforceTestingStop = config.enforceTestingStop() != 0;
+  settings.rmsErrorStop = config.rmsErrorStop();
+  settings.percentCorrectStop = config.percentCorrectStop();
+  settings.maxRmsErrorStop = config.maxRmsErrorStop();
+  settings.maxErrorStop = config.maxErrorStop();
+  return settings;
+}
+
+std::string_view stopReasonName(StopReason reason) {
+  switch (reason) {
+    case StopReason::EpochLimit: return "epoch limit";
+    case StopReason::TrainingRmsError: return "training RMS error";
+    case StopReason::TrainingPercentCorrect: return "training percent correct";
+    case StopReason::TrainingMaxRmsError: return "training max RMS error";
+    case StopReason::TrainingMaxError: return "training max error";
+    case StopReason::TestingRmsError: return "testing RMS error";
+    case StopReason::TestingPercentCorrect: return "testing percent correct";
+    case StopReason::TestingMaxRmsError: return "testing max RMS error";
+    case StopReason::TestingMaxError: return "testing max error";
+    case StopReason::Stopped: return "interrupt";
+  }
+  return "";
+}
+
+TrainingRun::~TrainingRun() {
+  stop();
+  wait();
+}
+
+void TrainingRun::wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TrainingRun::updateSettings(const RunSettings& settings) {
+  std::lock_guard<std::mutex> lock(settingsMutex_);
+  settings_ = settings;
+}
+
+RunSettings TrainingRun::currentSettings() {
+  std::lock_guard<std::mutex> lock(settingsMutex_);
+  return settings_;
+}
+
+bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& reporter) {
+  if (trainingActive.load() != 0) return false;
+  wait();
+  if (!session.trainingDataLoaded()) {
+    reporter.report("Error", "Training Data not loaded", MessageIcon::Error);
+    return false;
+  }
+  const NetworkConfig& config = session.config;
+  if (!session.network) {
+    session.network = buildNetwork(config, reporter);
+    if (!session.network) return false;
+    session.ratesResetPending = true;
+  }
+  Network& net = *session.network;
+  net.setTrainingMethod(config.trainingMethod(), adaptiveSettingsOf(config));
+  if (session.ratesResetPending) {
+    net.setLearningRate(config.learningRate());
+    session.ratesResetPending = false;
+  }
+  net.setMomentum(config.momentum());
+  net.setWeightLimits(config.minWeight(), config.maxWeight());
+  net.setInputNoise(config.inputNoise());
+  net.setWeightDecay(config.weightDecay());
+  applyActivationChoices(config, net);
+  net.mergeDataRanges(session.scaling);
+  if (session.scaling.mode == ScalingMode::Auto)
+    rebuildScalingRecord(session.scaling, config.inputCount(), config.outputCount(), session.trainingSet,
+                         config.outputActivation());
+
+  trainRmsNow = config.rmsErrorStop() + 1.0;
+  testRmsNow = xvalRmsNow = 0.0;
+  session.samples.rescaleNeeded = 1;
+  xvalSplit = static_cast<std::uint32_t>(std::trunc(session.trainingSet.patternCount * 0.9));
+  updateSettings(runSettingsOf(config));
+  record_ = recordTemplate(config);
+  session_ = &session;
+  observer_ = observer;
+
+  keepTraining.store(1);
+  session.networkModified = session.weightsModified = true;
+  trainingActive.store(1);
+  if (observer_) observer_->trainingStarted();
+  thread_ = std::thread(&TrainingRun::run, this);
+  return true;
+}
+
+void TrainingRun::run() {
+  seedRandom(1);  // every run draws the same noise and pattern order
+  firstEpoch_ = std::chrono::steady_clock::now();
+  RunSummary summary;
+  EpochStatistics stats;
+  Session& session = *session_;
+  bool epochRan = false;
+  if (keepTraining.load() != 0) {
+    for (;;) {
+      const RunSettings settings = currentSettings();
+      thinSamples(session.samples);
+      if (static_cast<long long>(session.epochCount) >= settings.maxEpochs) {
+        summary.reason = StopReason::EpochLimit;
+        break;
+      }
+      trainOneEpoch(settings, stats);
+      epochRan = true;
+      ++summary.epochsRun;
+      stats.epoch = ++session.epochCount;
+      measureTesting(settings, stats);
+      if (observer_) observer_->epochFinished(stats);
+      if ((session.epochCount - 1) % session.samples.interval == 0) storeSample();
+      if (criterionMet(settings, stats, summary.reason)) break;
+      if (keepTraining.load() == 0) {
+        summary.reason = StopReason::Stopped;
+        break;
+      }
+    }
+  } else {
+    summary.reason = StopReason::Stopped;
+  }
+  if (epochRan) summary.last = stats;
+  wrapUp(summary);
+}
+
+void TrainingRun::trainOneEpoch(const RunSettings& settings, EpochStatistics& stats) {
+  Session& session = *session_;
+  Network& net = *session.network;
+  const PatternView all = session.trainingSet.view();
+  double rms = 0.0;
+  if (!settings.crossValidate) {
+    rms = net.trainEpoch(all, settings.epoch);
+    stats.trainPercent = net.correctCount * 100.0 / all.count();
+    xvalRmsNow = 0.0;
+  } else {
+    xvalRmsNow = net.evaluate(all.slice(xvalSplit, all.count() - xvalSplit), settings.epoch.errorMargin);
+    rms = net.trainEpoch(all.slice(0, xvalSplit), settings.epoch);
+    stats.trainPercent = static_cast<double>(net.correctCount) / xvalSplit * 100.0;
+  }
+  trainRmsNow = rms;
+  stats.trainRms = rms;
+  stats.trainMaxPatternRms = net.maxPatternRms;
+  stats.trainMaxError = net.maxError;
+  stats.trainCorrect = net.correctCount;
+  stats.xvalRms = xvalRmsNow;
+}
+
+void TrainingRun::measureTesting(const RunSettings& settings, EpochStatistics& stats) {
+  Session& session = *session_;
+  if (!session.testingDataLoaded() || !session.testingSet.hasTargets()) {
+    testRmsNow = 0.0;
+    stats.testMeasured = false;
+    return;
+  }
+  Network& net = *session.network;
+  testRmsNow = net.evaluate(session.testingSet.view(), settings.epoch.errorMargin);
+  stats.testMeasured = true;
+  stats.testRms = testRmsNow;
+  stats.testMaxPatternRms = net.maxPatternRms;
+  stats.testMaxError = net.maxError;
+  stats.testCorrect = net.correctCount;
+  stats.testPercent = net.correctCount * 100.0 / session.testingSet.patternCount;
+}
+
+void TrainingRun::storeSample() {
+  ErrorSamples& samples = session_->samples;
+  samples.trainRms[samples.count] = trainRmsNow;
+  samples.testRms[samples.count] = testRmsNow;
+  samples.xvalRms[samples.count] = xvalRmsNow;
+  ++samples.count;
+  if (observer_) observer_->sampleStored(samples);
+}
+
+bool TrainingRun::criterionMet(const RunSettings& settings, const EpochStatistics& stats,
+                               StopReason& reason) const {
+  const auto check = [&](double rms, double percent, double maxPatternRms, double maxError,
+                         StopReason firstReason) {
+    const int offset = rms <= settings.rmsErrorStop                   ? 0
+                       : percent >= settings.percentCorrectStop       ? 1
+                       : maxPatternRms <= settings.maxRmsErrorStop    ? 2
+                       : std::fabs(maxError) <= settings.maxErrorStop ? 3
+                                                                      : -1;
+    if (offset >= 0) reason = static_cast<StopReason>(static_cast<int>(firstReason) + offset);
+    return offset >= 0;
+  };
+  if (settings.enforceTrainingStop &&
+      check(stats.trainRms, stats.trainPercent, stats.trainMaxPatternRms, stats.trainMaxError,
+            StopReason::TrainingRmsError))
+    return true;
+  const Session& session = *session_;
+  return settings.enforceTestingStop && session.testingDataLoaded() && session.testingSet.hasTargets() &&
+         check(testRmsNow, stats.testPercent, stats.testMaxPatternRms, stats.testMaxError,
+               StopReason::TestingRmsError);
+}
+
+void TrainingRun::wrapUp(RunSummary& summary) {
+  keepTraining.store(0);
+  Session& session = *session_;
+  TrainingRecord record = record_;
+  record.lastEpoch = session.epochCount;
+  record.finalRmsError = trainRmsNow;
+  record.finalMaxError = summary.last.trainMaxError;
+  appendRecord(session.history, std::move(record));
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstEpoch_).count();
+  if (observer_) observer_->trainingEnded(summary);
+  trainingActive.store(0);
+}
+
+}  // namespace nodelyx

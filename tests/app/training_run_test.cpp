@@ -1,0 +1,235 @@
+#include "app/training_run.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "app/network_setup.h"
+#include "support/pattern_sets.h"
+
+namespace nodelyx {
+namespace {
+
+using testing::makePatternSet;
+using testing::xorValues;
+
+class RecordingObserver : public TrainingObserver {
+ public:
+  void trainingStarted() override { ++started; }
+  void epochFinished(const EpochStatistics& stats) override { epochs.push_back(stats); }
+  void sampleStored(const ErrorSamples& samples) override {
+    sampleCounts.push_back(samples.count);
+    stored.push_back(samples.trainRms[samples.count - 1]);
+  }
+  void trainingEnded(const RunSummary& summary) override {
+    ++ended;
+    last = summary;
+  }
+  int started = 0;
+  int ended = 0;
+  std::vector<EpochStatistics> epochs;
+  std::vector<std::uint32_t> sampleCounts;
+  std::vector<double> stored;
+  RunSummary last;
+};
+
+class TrainingRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scalingEnabled = 1;
+    applyPanelDefaults(session.config);
+    session.scaling.mode = ScalingMode::Auto;
+    loadTraining(2, 1, xorValues());
+    session.config.setLayerCount(3);
+    session.config.setHiddenNeurons(1, 3);
+    session.config.setTrainingMethod(TrainingMethod::OnlineBackprop);
+    session.config.setLearningRate(0.5);
+    session.config.setTrainingFile("/data/xor.trn");
+    // No criterion can hold unless a test turns one on.
+    session.config.setRmsErrorStop(-1);
+    session.config.setPercentCorrectStop(101);
+    session.config.setMaxRmsErrorStop(-1);
+    session.config.setMaxErrorStop(-1);
+    session.config.setMaxEpochs(20);
+  }
+  void TearDown() override { scalingEnabled = 0; }
+
+  void loadTraining(std::uint32_t inputs, std::uint32_t outputs, const std::vector<double>& values) {
+    session.trainingSet = makePatternSet(inputs, outputs, values);
+    session.config.setInputCount(inputs);
+    session.config.setOutputCount(outputs);
+    rebuildScalingRecord(session.scaling, inputs, outputs, session.trainingSet, ActivationType::Logistic);
+  }
+
+  RunSummary runToEnd() {
+    RecordingReporter reporter;
+    EXPECT_TRUE(run.start(session, &observer, reporter));
+    run.wait();
+    EXPECT_EQ(run.trainingActive.load(), 0);
+    EXPECT_EQ(run.keepTraining.load(), 0);
+    return observer.last;
+  }
+
+  Session session;
+  TrainingRun run;
+  RecordingObserver observer;
+};
+
+TEST_F(TrainingRunTest, StopsAtTheEpochLimitAndRecordsTheRun) {
+  const RunSummary summary = runToEnd();
+  EXPECT_EQ(summary.reason, StopReason::EpochLimit);
+  EXPECT_EQ(summary.epochsRun, 20u);
+  EXPECT_EQ(session.epochCount, 20u);
+  EXPECT_EQ(observer.started, 1);
+  EXPECT_EQ(observer.ended, 1);
+  ASSERT_EQ(observer.epochs.size(), 20u);
+  EXPECT_EQ(observer.epochs.back().epoch, 20u);
+  EXPECT_FALSE(observer.epochs.back().testMeasured);
+  ASSERT_EQ(session.history.size(), 1u);
+  const TrainingRecord& record = session.history[0];
+  EXPECT_EQ(record.lastEpoch, 20u);
+  EXPECT_EQ(record.algorithm, "Online Back-Propagation");
+  EXPECT_EQ(record.parameters[0], 0.5);
+  EXPECT_EQ(record.finalRmsError, run.trainRmsNow);
+  EXPECT_EQ(record.finalMaxError, observer.epochs.back().trainMaxError);
+  EXPECT_EQ(record.trainingDataFile, "/data/xor.trn");
+  EXPECT_TRUE(session.weightsModified);
+  EXPECT_EQ(session.network->weightRates.at(1, 0, 0), 0.5) << "a new network starts from the learning rate";
+
+  // A run started at the limit trains nothing but is still recorded.
+  const RunSummary again = runToEnd();
+  EXPECT_EQ(again.reason, StopReason::EpochLimit);
+  EXPECT_EQ(again.epochsRun, 0u);
+  ASSERT_EQ(session.history.size(), 2u);
+  EXPECT_EQ(session.history[1].lastEpoch, 20u);
+  EXPECT_EQ(session.history[1].finalMaxError, 0.0);
+}
+
+TEST_F(TrainingRunTest, EachCriterionStopsTheRun) {
+  struct Case {
+    void (*set)(NetworkConfig&);
+    StopReason reason;
+  };
+  const Case cases[] = {
+      {[](NetworkConfig& c) { c.setRmsErrorStop(10); }, StopReason::TrainingRmsError},
+      {[](NetworkConfig& c) { c.setPercentCorrectStop(0); }, StopReason::TrainingPercentCorrect},
+      {[](NetworkConfig& c) { c.setMaxRmsErrorStop(10); }, StopReason::TrainingMaxRmsError},
+      {[](NetworkConfig& c) { c.setMaxErrorStop(10); }, StopReason::TrainingMaxError},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    session.epochCount = 0;
+    c.set(session.config);
+    const RunSummary summary = runToEnd();
+    EXPECT_EQ(summary.reason, c.reason) << stopReasonName(c.reason);
+    EXPECT_EQ(summary.epochsRun, 1u) << stopReasonName(c.reason);
+    // Unchecked, the same criterion leaves only the epoch limit.
+    SetUp();
+    session.epochCount = 0;
+    c.set(session.config);
+    session.config.setEnforceTrainingStop(0);
+    EXPECT_EQ(runToEnd().reason, StopReason::EpochLimit) << stopReasonName(c.reason);
+  }
+}
+
+TEST_F(TrainingRunTest, TestingCriteriaNeedATestingSetWithTargets) {
+  session.config.setEnforceTrainingStop(0);
+  session.config.setRmsErrorStop(10);
+  session.testingSet = makePatternSet(2, 0, {0, 0, 1, 1});
+  EXPECT_EQ(runToEnd().reason, StopReason::EpochLimit) << "no targets, nothing to measure";
+  session.testingSet = makePatternSet(2, 1, xorValues());
+  session.epochCount = 0;
+  const RunSummary summary = runToEnd();
+  EXPECT_EQ(summary.reason, StopReason::TestingRmsError);
+  EXPECT_TRUE(summary.last.testMeasured);
+  EXPECT_EQ(summary.last.testRms, run.testRmsNow);
+}
+
+TEST_F(TrainingRunTest, RunsUntilEveryPatternIsCorrect) {
+  session.config.setPercentCorrectStop(100);
+  session.config.setMaxEpochs(20000);
+  const RunSummary summary = runToEnd();
+  EXPECT_EQ(summary.reason, StopReason::TrainingPercentCorrect);
+  EXPECT_EQ(summary.last.trainCorrect, 4u);
+  EXPECT_EQ(summary.last.trainPercent, 100.0);
+}
+
+TEST_F(TrainingRunTest, StopFromAnotherThreadFinishesTheEpoch) {
+  session.config.setMaxEpochs(100000000);
+  RecordingReporter reporter;
+  ASSERT_TRUE(run.start(session, &observer, reporter));
+  while (session.samples.count < 50) std::this_thread::yield();
+  run.stop();
+  run.wait();
+  EXPECT_EQ(observer.last.reason, StopReason::Stopped);
+  EXPECT_EQ(observer.epochs.size(), observer.last.epochsRun);
+  EXPECT_EQ(observer.epochs.back().epoch, session.epochCount);
+  EXPECT_EQ(session.history.back().lastEpoch, session.epochCount);
+}
+
+TEST_F(TrainingRunTest, SamplesThinPastTwoHundredFifty) {
+  session.config.setMaxEpochs(251);
+  runToEnd();
+  ASSERT_EQ(observer.sampleCounts.size(), 251u);
+  EXPECT_EQ(observer.sampleCounts.back(), 251u);
+  // The 251st sample is thinned at the top of the next epoch, which here
+  // finds the limit reached.
+  EXPECT_EQ(session.samples.count, 125u);
+  EXPECT_EQ(session.samples.interval, 2u);
+  EXPECT_EQ(session.samples.trainRms[1], observer.stored[2]);
+  EXPECT_EQ(session.samples.trainRms[124], observer.stored[248]);
+  EXPECT_EQ(session.samples.trainRms[0], observer.stored[0]);
+  session.config.setMaxEpochs(252);
+  runToEnd();
+  EXPECT_EQ(session.samples.count, 125u) << "epoch 252 is not sampled";
+  session.config.setMaxEpochs(253);
+  runToEnd();
+  EXPECT_EQ(session.samples.count, 126u) << "epoch 253 is";
+}
+
+TEST_F(TrainingRunTest, CrossValidationHoldsBackTheLastTenth) {
+  std::vector<double> values;
+  for (int p = 0; p < 10; ++p) values.insert(values.end(), {p * 0.1, 1.0 - p * 0.1, p % 2 ? 1.0 : 0.0});
+  loadTraining(2, 1, values);
+  session.config.setPlotMemorization(1);
+  session.config.setMaxEpochs(3);
+  const RunSummary summary = runToEnd();
+  EXPECT_EQ(run.xvalSplit, 9u);
+  EXPECT_NE(summary.last.xvalRms, 0.0);
+  EXPECT_EQ(summary.last.trainPercent, static_cast<double>(summary.last.trainCorrect) / 9 * 100);
+  EXPECT_EQ(session.samples.xvalRms[2], summary.last.xvalRms);
+}
+
+TEST_F(TrainingRunTest, SameStartSameWeightsForEveryMethod) {
+  for (int code = 1; code <= 6; ++code) {
+    std::vector<double> results[2];
+    for (std::vector<double>& result : results) {
+      SetUp();
+      session.network.reset();
+      session.epochCount = 0;
+      session.config.setTrainingMethod(static_cast<TrainingMethod>(code));
+      session.config.setInputNoise(0.02);
+      session.config.setMaxEpochs(300);
+      RecordingReporter reporter;
+      const std::uint32_t seed = 99;
+      session.network = buildNetwork(session.config, reporter, &seed);
+      session.ratesResetPending = true;
+      runToEnd();
+      result.assign(session.network->weights.all().begin(), session.network->weights.all().end());
+    }
+    EXPECT_EQ(results[0], results[1]) << "method " << code;
+  }
+}
+
+TEST_F(TrainingRunTest, RefusesWithoutTrainingDataOrWhileActive) {
+  session.trainingSet.clear();
+  RecordingReporter reporter;
+  EXPECT_FALSE(run.start(session, &observer, reporter));
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].text, "Training Data not loaded");
+  EXPECT_EQ(observer.started, 0);
+}
+
+}  // namespace
+}  // namespace nodelyx
