@@ -2,9 +2,10 @@
 // Pure functions; any thread may call them.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <string_view>
+
+#include "engine/elementary.h"
 
 namespace nodelyx {
 
@@ -22,13 +23,14 @@ enum class TrainingMethod : std::int32_t {
   OnlineBackpropRandom = 6,
 };
 
-// f(x) of the net input x.
+// f(x) of the net input x (exp and tanh are the engine's own, which give
+// the same bits everywhere).
 inline double activate(ActivationType type, double x) {
   switch (type) {
-    case ActivationType::Logistic: return 1.0 / (1.0 + std::exp(-x));
-    case ActivationType::Tanh: return std::tanh(x);
+    case ActivationType::Logistic: return 1.0 / (1.0 + elementary::exp(-x));
+    case ActivationType::Tanh: return elementary::tanh(x);
     case ActivationType::Linear: return x;
-    case ActivationType::Gaussian: return std::exp(-x * x / 2.0);
+    case ActivationType::Gaussian: return elementary::exp(-x * x / 2.0);
   }
   return 0.0;
 }
@@ -40,7 +42,7 @@ inline double derivativeTerm(ActivationType type, double y) {
     case ActivationType::Logistic: return y * (1.0 - y);
     case ActivationType::Tanh: return 1.0 - y * y;
     case ActivationType::Linear: return 1.0;
-    case ActivationType::Gaussian: return -y * std::exp(-y * y / 2.0);
+    case ActivationType::Gaussian: return -y * elementary::exp(-y * y / 2.0);
   }
   return 0.0;
 }

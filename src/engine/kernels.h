@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "engine/activation.h"
+
 namespace nodelyx::kernels {
 
 // net[j] = sum over i ascending of x[i] * w[i][j], each sum starting at 0.
@@ -17,6 +19,10 @@ void weightedSums(const double* x, std::size_t sources, const double* w, std::si
 // after it (next is that layer's source-major weight block).
 void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
               double* sums);
+
+// out[j] = f(net[j]) for a layer of the given activation type (net and out
+// may be the same array).
+void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons);
 
 struct UpdateConstants {
   double momentum;

@@ -23,17 +23,7 @@ void propagateLayer(const double* previous, int previousSize, const double* laye
   const auto n = static_cast<std::size_t>(size);
   kernels::weightedSums(previous, static_cast<std::size_t>(previousSize), layerWeights, n, net);
   for (std::size_t j = 0; j < n; ++j) net[j] = layerBiases[j] + net[j];
-  switch (type) {
-    case ActivationType::Logistic:
-      for (std::size_t j = 0; j < n; ++j) out[j] = 1.0 / (1.0 + std::exp(-net[j]));
-      break;
-    case ActivationType::Linear:
-      std::copy(net, net + n, out);
-      break;
-    default:
-      for (std::size_t j = 0; j < n; ++j) out[j] = activate(type, net[j]);
-      break;
-  }
+  kernels::activateLayer(type, net, out, n);
 }
 
 }  // namespace

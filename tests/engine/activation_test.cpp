@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(TrueDerivatives, ActivationDerivativeTest,
 TEST(ActivationTest, GaussianTermIsComputedFromTheOutput) {
   const double y = activate(ActivationType::Gaussian, 1.5);
   EXPECT_DOUBLE_EQ(y, std::exp(-1.125));
-  EXPECT_EQ(derivativeTerm(ActivationType::Gaussian, y), -y * std::exp(-y * y / 2.0));
+  EXPECT_EQ(derivativeTerm(ActivationType::Gaussian, y), -y * elementary::exp(-y * y / 2.0));
 }
 
 TEST(ActivationTest, UnknownCodesGiveZero) {

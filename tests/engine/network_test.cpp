@@ -38,7 +38,7 @@ class NetworkTest : public ::testing::Test {
   }
 };
 
-double logistic(double x) { return 1.0 / (1.0 + std::exp(-x)); }
+double logistic(double x) { return 1.0 / (1.0 + elementary::exp(-x)); }
 
 TEST_F(NetworkTest, ConstructionSetsTheDescribedStartState) {
   const int sizes[] = {3, 4, 2};
@@ -88,9 +88,9 @@ TEST_F(NetworkTest, EveryActivationTypeAndUnknownCodes) {
   const double x = -0.5 + 0.75 * 2.0;
   const std::pair<ActivationType, double> cases[] = {
       {ActivationType::Logistic, logistic(x)},
-      {ActivationType::Tanh, std::tanh(x)},
+      {ActivationType::Tanh, elementary::tanh(x)},
       {ActivationType::Linear, x},
-      {ActivationType::Gaussian, std::exp(-x * x / 2.0)},
+      {ActivationType::Gaussian, elementary::exp(-x * x / 2.0)},
       {static_cast<ActivationType>(9), 0.0},
   };
   for (const auto& [type, expected] : cases) {

@@ -1,13 +1,15 @@
 // One epoch of every method against a reference written plainly from the
 // description of the model: nested vectors indexed [l][j][i], loops in the
 // described order, its own random generator. Nothing here calls the
-// engine's training code; the two must agree to the last bit.
+// engine's training code; the two must agree to the last bit. (exp and tanh
+// are the engine's elementary functions, the platform of both sides.)
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "engine/elementary.h"
 #include "engine/network.h"
 #include "engine/random.h"
 
@@ -35,17 +37,17 @@ struct Reference {
   }
 
   static double f(int type, double x) {
-    if (type == 1) return 1 / (1 + std::exp(-x));
-    if (type == 2) return std::tanh(x);
+    if (type == 1) return 1 / (1 + elementary::exp(-x));
+    if (type == 2) return elementary::tanh(x);
     if (type == 3) return x;
-    if (type == 4) return std::exp(-x * x / 2);
+    if (type == 4) return elementary::exp(-x * x / 2);
     return 0;
   }
   static double g(int type, double y) {
     if (type == 1) return y * (1 - y);
     if (type == 2) return 1 - y * y;
     if (type == 3) return 1;
-    if (type == 4) return -y * std::exp(-y * y / 2);
+    if (type == 4) return -y * elementary::exp(-y * y / 2);
     return 0;
   }
 
@@ -118,7 +120,7 @@ struct Reference {
       if (prms > maxPatternRms) maxPatternRms = prms;
       total += prms * prms;
     }
-    rmsError = std::sqrt(total / in.size());
+    rmsError = std::sqrt(total / static_cast<double>(in.size()));
     return rmsError;
   }
 
@@ -259,7 +261,7 @@ struct Reference {
         for (int j = 0; j < n[l]; ++j)
           if (out[l][j] > satHigh[l] || out[l][j] < satLow[l]) ++counts[l][j];
     }
-    const double limit = std::trunc(in.size() * threshold * 0.01);
+    const double limit = std::trunc(static_cast<double>(in.size()) * threshold * 0.01);
     for (int l = 1; l < L - 1; ++l)
       for (int j = 0; j < n[l]; ++j)
         if (counts[l][j] >= limit) {
