@@ -32,17 +32,18 @@ struct UpdateConstants {
   double maxWeight;
 };
 
-// Online back-propagation step of one row of parameters sharing the input
-// x (x = 1 for biases): w = c*momentum + r*x*delta*rateFactor + w, then
-// decay, the upper and the lower limit, and c = the change applied.
-void onlineUpdateRow(double* w, double* c, const double* r, double x, const double* deltas, std::size_t n,
-                     const UpdateConstants& k);
+// Online back-propagation step of a layer's parameters: for every source i
+// and neuron j, w = c*momentum + r*x[i]*delta[j]*rateFactor + w, then the
+// decay, the upper and the lower limit, and c = the change applied. Biases
+// are a layer of one source whose x is 1.
+void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
+                       const double* deltas, std::size_t neurons, const UpdateConstants& k);
 
-// Batch accumulation: b += r*x*delta*rateFactor.
-void accumulateRow(double* b, const double* r, double x, const double* deltas, std::size_t n,
-                   double rateFactor);
+// Batch accumulation of a layer: b += r*x[i]*delta[j]*rateFactor.
+void accumulateLayer(double* b, const double* r, const double* x, std::size_t sources, const double* deltas,
+                     std::size_t neurons, double rateFactor);
 
-// Batch step: w = c*momentum + b + w, then decay, limits and c.
-void batchUpdateRow(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k);
+// Batch step of n parameters: w = c*momentum + b + w, then decay, limits, c.
+void batchUpdate(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k);
 
 }  // namespace nodelyx::kernels

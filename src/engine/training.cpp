@@ -114,31 +114,26 @@ void Network::computeDeltas() {
 
 void Network::applyOnlineUpdate() {
   const kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
+  const double one = 1.0;  // the bias's input
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     const double* layerDeltas = deltas.layer(l);
-    kernels::onlineUpdateRow(biases.layer(l), prevBiasChange.layer(l), biasRates.layer(l), 1.0, layerDeltas, n,
-                             constants);
-    const double* x = outputs.layer(l - 1);
-    for (int i = 0; i < layerSize(l - 1); ++i) {
-      const std::size_t row = static_cast<std::size_t>(i) * n;
-      kernels::onlineUpdateRow(weights.layer(l) + row, prevWeightChange.layer(l) + row,
-                               weightRates.layer(l) + row, x[i], layerDeltas, n, constants);
-    }
+    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l), biasRates.layer(l), &one, 1, layerDeltas,
+                               n, constants);
+    kernels::onlineUpdateLayer(weights.layer(l), prevWeightChange.layer(l), weightRates.layer(l),
+                               outputs.layer(l - 1), static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n,
+                               constants);
   }
 }
 
 void Network::accumulateBatch() {
+  const double one = 1.0;
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     const double* layerDeltas = deltas.layer(l);
-    kernels::accumulateRow(batchBiasChange.layer(l), biasRates.layer(l), 1.0, layerDeltas, n, rateFactor);
-    const double* x = outputs.layer(l - 1);
-    for (int i = 0; i < layerSize(l - 1); ++i) {
-      const std::size_t row = static_cast<std::size_t>(i) * n;
-      kernels::accumulateRow(batchWeightChange.layer(l) + row, weightRates.layer(l) + row, x[i], layerDeltas, n,
-                             rateFactor);
-    }
+    kernels::accumulateLayer(batchBiasChange.layer(l), biasRates.layer(l), &one, 1, layerDeltas, n, rateFactor);
+    kernels::accumulateLayer(batchWeightChange.layer(l), weightRates.layer(l), outputs.layer(l - 1),
+                             static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n, rateFactor);
   }
 }
 
@@ -149,9 +144,9 @@ void Network::clearBatchChanges() {
 
 void Network::applyBatchUpdate() {
   const kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
-  kernels::batchUpdateRow(biases.fromLayerOne().data(), prevBiasChange.fromLayerOne().data(),
+  kernels::batchUpdate(biases.fromLayerOne().data(), prevBiasChange.fromLayerOne().data(),
                           batchBiasChange.fromLayerOne().data(), biases.fromLayerOne().size(), constants);
-  kernels::batchUpdateRow(weights.all().data(), prevWeightChange.all().data(), batchWeightChange.all().data(),
+  kernels::batchUpdate(weights.all().data(), prevWeightChange.all().data(), batchWeightChange.all().data(),
                           weights.all().size(), constants);
 }
 

@@ -57,12 +57,12 @@ struct KernelSet {
   decltype(&kernels_baseline::weightedSums) weightedSums;
   decltype(&kernels_baseline::backSums) backSums;
   decltype(&kernels_baseline::activateLayer) activateLayer;
-  decltype(&kernels_baseline::onlineUpdateRow) onlineUpdateRow;
-  decltype(&kernels_baseline::accumulateRow) accumulateRow;
-  decltype(&kernels_baseline::batchUpdateRow) batchUpdateRow;
+  decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
+  decltype(&kernels_baseline::accumulateLayer) accumulateLayer;
+  decltype(&kernels_baseline::batchUpdate) batchUpdate;
 };
 #define NODELYX_KERNEL_SET(ns) \
-  KernelSet { ns::weightedSums, ns::backSums, ns::activateLayer, ns::onlineUpdateRow, ns::accumulateRow, ns::batchUpdateRow }
+  KernelSet { ns::weightedSums, ns::backSums, ns::activateLayer, ns::onlineUpdateLayer, ns::accumulateLayer, ns::batchUpdate }
 
 struct Inputs {
   std::size_t sources, neurons;
@@ -84,17 +84,15 @@ Values runAll(const KernelSet& k, const Inputs& in) {
     all.insert(all.end(), out.begin(), out.end());
   }
   Values w = in.w, change = in.change, accumulated = in.change;
-  for (std::size_t i = 0; i < in.sources; ++i) {
-    k.onlineUpdateRow(w.data() + i * n, change.data() + i * n, in.rates.data() + i * n, in.x[i],
-                      in.deltas.data(), n, in.constants);
-    k.accumulateRow(accumulated.data() + i * n, in.rates.data() + i * n, in.x[i], in.deltas.data(), n, 0.5);
-  }
+  k.onlineUpdateLayer(w.data(), change.data(), in.rates.data(), in.x.data(), in.sources, in.deltas.data(), n,
+                      in.constants);
+  k.accumulateLayer(accumulated.data(), in.rates.data(), in.x.data(), in.sources, in.deltas.data(), n, 0.5);
   all.insert(all.end(), w.begin(), w.end());
   all.insert(all.end(), change.begin(), change.end());
   all.insert(all.end(), accumulated.begin(), accumulated.end());
   w = in.w;
   change = in.change;
-  k.batchUpdateRow(w.data(), change.data(), accumulated.data(), w.size(), in.constants);
+  k.batchUpdate(w.data(), change.data(), accumulated.data(), w.size(), in.constants);
   all.insert(all.end(), w.begin(), w.end());
   all.insert(all.end(), change.begin(), change.end());
   return all;
