@@ -1,10 +1,122 @@
-// The kernels, each compiled for AVX-512, AVX2 and the x86-64 baseline and
-// chosen at run time (elsewhere, and in sanitizer builds, just once).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-#define NODELYX_KERNEL_TARGET __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define NODELYX_KERNEL_TARGET
-#endif
-#define NODELYX_KERNELS_NAMESPACE kernels
+// Builds one variant of the kernels per instruction set and forwards every
+// call to the best one the processor has, chosen once.
+#include "engine/kernels.h"
 
+#define NODELYX_KERNELS_NAMESPACE kernels_baseline
+#define NODELYX_KERNEL_TARGET
+#define NODELYX_VECTOR_DOUBLES 2
 #include "engine/kernels_impl.inc"
+#undef NODELYX_KERNELS_NAMESPACE
+#undef NODELYX_KERNEL_TARGET
+#undef NODELYX_VECTOR_DOUBLES
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define NODELYX_HAVE_X86_VARIANTS 1
+#define NODELYX_KERNELS_NAMESPACE kernels_avx2
+#define NODELYX_KERNEL_TARGET __attribute__((target("avx2")))
+#define NODELYX_VECTOR_DOUBLES 4
+#include "engine/kernels_impl.inc"
+#undef NODELYX_KERNELS_NAMESPACE
+#undef NODELYX_KERNEL_TARGET
+#undef NODELYX_VECTOR_DOUBLES
+
+#define NODELYX_KERNELS_NAMESPACE kernels_avx512
+#define NODELYX_KERNEL_TARGET __attribute__((target("avx512f")))
+#define NODELYX_VECTOR_DOUBLES 8
+#include "engine/kernels_impl.inc"
+#undef NODELYX_KERNELS_NAMESPACE
+#undef NODELYX_KERNEL_TARGET
+#undef NODELYX_VECTOR_DOUBLES
+#endif
+
+namespace nodelyx::kernels {
+namespace {
+
+struct Table {
+  const char* name;
+  decltype(&kernels_baseline::weightedSums) weightedSums;
+  decltype(&kernels_baseline::backSums) backSums;
+  decltype(&kernels_baseline::activateLayer) activateLayer;
+  decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
+  decltype(&kernels_baseline::accumulateLayer) accumulateLayer;
+  decltype(&kernels_baseline::batchUpdate) batchUpdate;
+};
+
+#define NODELYX_TABLE(name, ns)                                                                        \
+  Table {                                                                                              \
+    name, ns::weightedSums, ns::backSums, ns::activateLayer, ns::onlineUpdateLayer, ns::accumulateLayer, \
+        ns::batchUpdate                                                                                \
+  }
+
+std::vector<Table> supportedTables() {
+  std::vector<Table> tables;
+#ifdef NODELYX_HAVE_X86_VARIANTS
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) tables.push_back(NODELYX_TABLE("avx512", kernels_avx512));
+  if (__builtin_cpu_supports("avx2")) tables.push_back(NODELYX_TABLE("avx2", kernels_avx2));
+#endif
+  tables.push_back(NODELYX_TABLE("baseline", kernels_baseline));
+  return tables;
+}
+
+const std::vector<Table>& tables() {
+  static const std::vector<Table> supported = supportedTables();
+  return supported;
+}
+
+const Table* current = nullptr;
+
+const Table& table() {
+  if (current == nullptr) current = &tables().front();
+  return *current;
+}
+
+}  // namespace
+
+void weightedSums(std::size_t patterns, const double* const* x, std::size_t sources, const double* w,
+                  std::size_t neurons, double* const* net) {
+  table().weightedSums(patterns, x, sources, w, neurons, net);
+}
+
+void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
+              double* sums) {
+  table().backSums(next, neurons, nextNeurons, nextDeltas, sums);
+}
+
+void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons) {
+  table().activateLayer(type, net, out, neurons);
+}
+
+void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
+                       const double* deltas, std::size_t neurons, const UpdateConstants& k) {
+  table().onlineUpdateLayer(w, c, r, x, sources, deltas, neurons, k);
+}
+
+void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x, std::size_t sources,
+                     const double* const* deltas, const double* rateFactors, std::size_t neurons) {
+  table().accumulateLayer(patterns, b, r, x, sources, deltas, rateFactors, neurons);
+}
+
+void batchUpdate(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k) {
+  table().batchUpdate(w, c, b, n, k);
+}
+
+const char* variantName() { return table().name; }
+
+std::vector<const char*> availableVariants() {
+  std::vector<const char*> names;
+  for (const Table& t : tables()) names.push_back(t.name);
+  return names;
+}
+
+bool useVariant(std::string_view name) {
+  for (const Table& t : tables()) {
+    if (name == t.name) {
+      current = &t;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace nodelyx::kernels

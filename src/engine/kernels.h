@@ -1,18 +1,32 @@
 // The engine's inner loops over one layer's weights, stored source-major
 // (see layer_blocks.h): the row of source i holds its weights towards every
-// neuron of the layer. Each loop runs across neurons or weights, never
-// across a sum, so vector code gives the same bits as scalar code; on x86-64
-// each is compiled for AVX-512, AVX2 and the baseline, chosen at run time.
+// neuron of the layer. Each loop runs across neurons, weights or patterns,
+// never across a sum, so every variant gives the same bits; on x86-64 the
+// kernels exist for AVX-512, AVX2 and the baseline, chosen once at run time.
+//
+// Several patterns (up to kMaxPatterns) can go through one call when the
+// weights do not change between them (batch passes, evaluation): each
+// weight is then read once for all of them.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
+#include <vector>
 
 #include "engine/activation.h"
 
 namespace nodelyx::kernels {
 
-// net[j] = sum over i ascending of x[i] * w[i][j], each sum starting at 0.
-void weightedSums(const double* x, std::size_t sources, const double* w, std::size_t neurons, double* net);
+inline constexpr std::size_t kMaxPatterns = 4;
+
+// Doubles a weight block must stay readable past its end: the sums read
+// whole vectors, and the last one of a layer may reach past it.
+inline constexpr std::size_t kReadSlack = 8;
+
+// For each pattern p: net[p][j] = sum over i ascending of x[p][i] * w[i][j],
+// each sum starting at 0. w needs kReadSlack readable doubles past its end.
+void weightedSums(std::size_t patterns, const double* const* x, std::size_t sources, const double* w,
+                  std::size_t neurons, double* const* net);
 
 // sums[j] = sum over k ascending of next[j][k] * nextDeltas[k]: the error
 // flowing back into neuron j of a layer from the nextNeurons of the layer
@@ -39,11 +53,22 @@ struct UpdateConstants {
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
                        const double* deltas, std::size_t neurons, const UpdateConstants& k);
 
-// Batch accumulation of a layer: b += r*x[i]*delta[j]*rateFactor.
-void accumulateLayer(double* b, const double* r, const double* x, std::size_t sources, const double* deltas,
-                     std::size_t neurons, double rateFactor);
+// Batch accumulation of a layer over patterns in order:
+// b += r*x[p][i]*deltas[p][j]*rateFactors[p] for p = 0, 1, ...
+void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x, std::size_t sources,
+                     const double* const* deltas, const double* rateFactors, std::size_t neurons);
 
 // Batch step of n parameters: w = c*momentum + b + w, then decay, limits, c.
 void batchUpdate(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k);
+
+// The name of the variant in use ("avx512", "avx2" or "baseline"): the best
+// the processor runs, unless useVariant chose another.
+const char* variantName();
+
+// The variants this processor can run, best first, and a way to switch
+// between them (tests and benchmarks compare them). Call useVariant only
+// while no other thread uses the kernels.
+std::vector<const char*> availableVariants();
+bool useVariant(std::string_view name);
 
 }  // namespace nodelyx::kernels

@@ -52,7 +52,9 @@ class WeightBlock {
  public:
   void allocate(const LayerLayout& layout) {
     layout_ = layout;
-    values_.assign(layout.weightCount(), T{});
+    // Kernels read whole vectors; the last of a layer may reach past the
+    // block by up to kSlack values, which are zero and belong to nobody.
+    values_.assign(layout.weightCount() + kSlack, T{});
   }
 
   // The [l][j][i] index of the description.
@@ -63,9 +65,9 @@ class WeightBlock {
   T* layer(int l) { return values_.data() + layout_.weightStart(l); }
   const T* layer(int l) const { return values_.data() + layout_.weightStart(l); }
 
-  std::span<T> all() { return values_; }
-  std::span<const T> all() const { return values_; }
-  void fill(T value) { std::fill(values_.begin(), values_.end(), value); }
+  std::span<T> all() { return std::span<T>(values_).first(layout_.weightCount()); }
+  std::span<const T> all() const { return std::span<const T>(values_).first(layout_.weightCount()); }
+  void fill(T value) { std::fill(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(layout_.weightCount()), value); }
 
  private:
   std::size_t index(int l, int j, int i) const {
@@ -75,8 +77,9 @@ class WeightBlock {
            static_cast<std::size_t>(j);
   }
 
+  static constexpr std::size_t kSlack = 8;
   LayerLayout layout_;
-  std::vector<T> values_;
+  std::vector<T> values_;  // the values, then kSlack zeros
 };
 
 // One value per neuron of every layer.

@@ -5,28 +5,10 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/kernels.h"
-#include "engine/random.h"
 
 namespace nodelyx {
 
 std::atomic<int> scalingEnabled{0};
-
-namespace {
-
-// Net inputs and activations of one layer. Each neuron's weighted sum runs
-// over the sources in ascending order, starting from 0, and the bias is added
-// last; the loop over neurons is the one the compiler may vectorise.
-void propagateLayer(const double* previous, int previousSize, const double* layerWeights,
-                    const double* layerBiases, int size, ActivationType type, double* net,
-                    double* out) {
-  const auto n = static_cast<std::size_t>(size);
-  kernels::weightedSums(previous, static_cast<std::size_t>(previousSize), layerWeights, n, net);
-  for (std::size_t j = 0; j < n; ++j) net[j] = layerBiases[j] + net[j];
-  kernels::activateLayer(type, net, out, n);
-}
-
-}  // namespace
 
 bool saturationBoundsFor(ActivationType type, SaturationBounds& bounds) {
   constexpr double kFloatMax = std::numeric_limits<float>::max();
@@ -61,6 +43,8 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
     range->assign(columns, 0.0);
   outputError.assign(static_cast<std::size_t>(outputCount()), 0.0);
   outputErrorData.assign(static_cast<std::size_t>(outputCount()), 0.0);
+  blockScratch_.assign(kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())),
+                       0.0);
   randomizeWeights();
   momentum = 0.0;
   inputNoise = 0.0;
@@ -128,92 +112,6 @@ void Network::widenRecordRanges(ColumnRanges& record) const {
     if (fromMax[c] > record.fromMax[c]) record.fromMax[c] = fromMax[c];
     if (toMax[c] > record.toMax[c]) record.toMax[c] = toMax[c];
   }
-}
-
-void Network::scaleInputs(const double* input, double noiseSigma, double* layerZero) const {
-  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
-  for (int i = 0; i < inputCount(); ++i) {
-    const auto c = static_cast<std::size_t>(i);
-    const double noise = gaussian(0.0, noiseSigma);
-    if (!scaling) {
-      layerZero[i] = noise + input[i];
-    } else {
-      const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
-      layerZero[i] = f * input[i] + toMin[c] - f * fromMin[c] + noise;
-    }
-  }
-}
-
-double Network::unscaleOutput(int k, double y) const {
-  if (scalingEnabled.load(std::memory_order_relaxed) == 0) return y;
-  const auto c = static_cast<std::size_t>(inputCount() + k);
-  const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
-  return g * y + fromMin[c] - g * toMin[c];
-}
-
-void Network::propagate(double* values, double* netInputsOut) const {
-  for (int l = 1; l < layerCount(); ++l) {
-    const std::size_t start = layout_.neuronStart(l);
-    double* out = values + start;
-    double* net = netInputsOut ? netInputsOut + start : out;
-    propagateLayer(values + layout_.neuronStart(l - 1), layerSize(l - 1), weights.layer(l),
-                   biases.layer(l), layerSize(l), layerTypes[static_cast<std::size_t>(l)], net, out);
-  }
-}
-
-void Network::forward(const double* input, double noiseSigma) {
-  scaleInputs(input, noiseSigma, outputs.layer(0));
-  propagate(outputs.all().data(), netInputs.all().data());
-}
-
-void Network::computeOutputError(const double* target) {
-  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
-  const double* y = outputs.layer(layerCount() - 1);
-  for (int k = 0; k < outputCount(); ++k) {
-    const auto at = static_cast<std::size_t>(k);
-    if (!scaling) {
-      outputError[at] = target[k] - y[k];
-      outputErrorData[at] = outputError[at];
-      continue;
-    }
-    const auto c = static_cast<std::size_t>(inputCount() + k);
-    const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
-    outputError[at] = (f * target[k] + toMin[c] - f * fromMin[c]) - y[k];
-    const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
-    outputErrorData[at] = target[k] - (g * y[k] + fromMin[c] - g * toMin[c]);
-  }
-}
-
-double Network::evaluate(const PatternView& set, double errorMargin) {
-  const std::uint32_t count = set.count();
-  maxError = 0.0;
-  maxPatternRms = 0.0;
-  correctCount = 0;
-  if (count == 0) return 0.0;
-  const auto outputsPerPattern = static_cast<double>(outputCount());
-  double total = 0.0;
-  for (std::uint32_t p = 0; p < count; ++p) {
-    forward(set.input(p), 0.0);
-    computeOutputError(set.target(p));
-    double sum = 0.0;
-    for (const double e : outputErrorData) {
-      sum += e * e;
-      if (std::fabs(e) > std::fabs(maxError)) maxError = e;
-    }
-    const double patternRms = std::sqrt(sum / outputsPerPattern);
-    if (patternRms <= errorMargin) ++correctCount;
-    if (patternRms > maxPatternRms) maxPatternRms = patternRms;
-    total += patternRms * patternRms;
-  }
-  rmsError = std::sqrt(total / count);
-  return rmsError;
-}
-
-void Network::recall(const double* input, double* result) {
-  scaleInputs(input, 0.0, recallOutputs.layer(0));
-  propagate(recallOutputs.all().data(), nullptr);
-  const double* y = recallOutputs.layer(layerCount() - 1);
-  for (int k = 0; k < outputCount(); ++k) result[k] = unscaleOutput(k, y[k]);
 }
 
 }  // namespace nodelyx

@@ -160,18 +160,44 @@ class Network {
   std::uint32_t correctCount = 0;
 
  private:
+  // One pattern's working values: the network's own arrays (used by the
+  // single-pattern operations above) or a slot of the pattern-block scratch,
+  // where passes that do not change the weights take several patterns at
+  // once. Per-neuron arrays are laid out like the NeuronBlocks.
+  struct Slot {
+    double* outputs;
+    double* net;
+    double* deltas;
+    double* error;
+    double* errorData;
+  };
+  static constexpr int kPatternBlock = 4;
+  Slot ownSlot();
+  Slot blockSlot(int k);
+  // Forward pass of up to kPatternBlock patterns, noise drawn in pattern
+  // order; slots[k] receives inputs[k].
+  void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma);
+  void outputErrorInto(const Slot& slot, const double* target) const;
+  void deltasInto(const Slot& slot) const;
+  // Leaves a block's last pattern in the network's own arrays, as if the
+  // patterns had gone through one at a time.
+  void keepLastPattern(const Slot& slot, bool withDeltas);
+  double patternRms(const double* errorData) const;
+  // Pattern clipping: sets rateFactor for the pattern in the slot; false
+  // when the pattern is skipped.
+  bool clipRateFactor(const Slot& slot, const EpochSettings& settings);
+  void accumulateSlots(const Slot* const* slots, const double* factors, int count);
+
   enum class PatternUpdate { Online, Accumulate };
   void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                     PatternUpdate update);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
-  // Net inputs and outputs of layers 1..L-1 from the outputs of layer 0 held
-  // in `values`; netInputs may be null (recall keeps no net inputs).
-  void propagate(double* values, double* netInputsOut) const;
   void scaleInputs(const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(int k, double y) const;
 
   LayerLayout layout_;
   std::vector<int> layerSizes_;
+  std::vector<double> blockScratch_;
 };
 
 }  // namespace nodelyx

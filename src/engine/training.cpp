@@ -1,6 +1,7 @@
 // One training epoch: method dispatch, the pattern step with pattern
 // clipping, back-propagation of the deltas, and the online and batch
 // updates with momentum, weight decay and the weight limits.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/kernels.h"
@@ -66,50 +67,74 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
 void Network::trainBatchPass(const PatternView& set, const EpochSettings& settings) {
   rateFactor = 1.0;
   clearBatchChanges();
-  for (std::uint32_t p = 0; p < set.count(); ++p) trainPattern(set, p, settings, PatternUpdate::Accumulate);
+  // The weights stay fixed during the pass, so the patterns go through in
+  // blocks; noise, clipping and the accumulation still follow pattern order.
+  Slot slots[kPatternBlock];
+  for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
+  const std::uint32_t count = set.count();
+  for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
+    const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
+    const double* inputs[kPatternBlock];
+    for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
+    forwardSlots(slots, inputs, block, inputNoise);
+    const Slot* trained[kPatternBlock];
+    double factors[kPatternBlock];
+    int trainedCount = 0;
+    for (int k = 0; k < block; ++k) {
+      outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
+      if (!clipRateFactor(slots[k], settings)) continue;
+      deltasInto(slots[k]);
+      trained[trainedCount] = &slots[k];
+      factors[trainedCount++] = rateFactor;
+    }
+    accumulateSlots(trained, factors, trainedCount);
+    keepLastPattern(slots[block - 1], trainedCount > 0 && trained[trainedCount - 1] == &slots[block - 1]);
+  }
+}
+
+bool Network::clipRateFactor(const Slot& slot, const EpochSettings& settings) {
+  if (settings.patternClip >= 1.0) return true;
+  // Learned patterns (within the margin, in data units) train at the
+  // clipped rate, or not at all when the clip is 0.
+  if (patternRms(slot.errorData) > settings.errorMargin) {
+    rateFactor = 1.0;
+  } else if (settings.patternClip != 0.0) {
+    rateFactor = settings.patternClip;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void Network::accumulateSlots(const Slot* const* slots, const double* factors, int count) {
+  if (count == 0) return;
+  const double one = 1.0;
+  const double* ones[kPatternBlock] = {&one, &one, &one, &one};
+  const double* x[kPatternBlock];
+  const double* d[kPatternBlock];
+  const auto patterns = static_cast<std::size_t>(count);
+  for (int l = 1; l < layerCount(); ++l) {
+    const auto n = static_cast<std::size_t>(layerSize(l));
+    for (int k = 0; k < count; ++k) {
+      x[k] = slots[k]->outputs + layout_.neuronStart(l - 1);
+      d[k] = slots[k]->deltas + layout_.neuronStart(l);
+    }
+    kernels::accumulateLayer(patterns, batchBiasChange.layer(l), biasRates.layer(l), ones, 1, d, factors, n);
+    kernels::accumulateLayer(patterns, batchWeightChange.layer(l), weightRates.layer(l), x,
+                             static_cast<std::size_t>(layerSize(l - 1)), d, factors, n);
+  }
 }
 
 void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                            PatternUpdate update) {
   forward(set.input(p), inputNoise);
   computeOutputError(set.target(p));
-  if (settings.patternClip < 1.0) {
-    // Learned patterns (within the margin, in data units) train at the
-    // clipped rate, or not at all when the clip is 0.
-    double sum = 0.0;
-    for (const double e : outputErrorData) sum += e * e;
-    const double patternRms = std::sqrt(sum / outputCount());
-    if (patternRms > settings.errorMargin) {
-      rateFactor = 1.0;
-    } else if (settings.patternClip != 0.0) {
-      rateFactor = settings.patternClip;
-    } else {
-      return;
-    }
-  }
+  if (!clipRateFactor(ownSlot(), settings)) return;
   computeDeltas();
   if (update == PatternUpdate::Online)
     applyOnlineUpdate();
   else
     accumulateBatch();
-}
-
-void Network::computeDeltas() {
-  const int last = layerCount() - 1;
-  double* outputDeltas = deltas.layer(last);
-  const double* y = outputs.layer(last);
-  const ActivationType outputType = layerTypes[static_cast<std::size_t>(last)];
-  for (int j = 0; j < layerSize(last); ++j)
-    outputDeltas[j] = derivativeTerm(outputType, y[j]) * outputError[static_cast<std::size_t>(j)];
-  for (int l = last - 1; l >= 1; --l) {
-    double* layerDeltas = deltas.layer(l);
-    const auto n = static_cast<std::size_t>(layerSize(l));
-    kernels::backSums(weights.layer(l + 1), n, static_cast<std::size_t>(layerSize(l + 1)),
-                      deltas.layer(l + 1), layerDeltas);
-    const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
-    const double* out = outputs.layer(l);
-    for (std::size_t j = 0; j < n; ++j) layerDeltas[j] = derivativeTerm(type, out[j]) * layerDeltas[j];
-  }
 }
 
 void Network::applyOnlineUpdate() {
@@ -127,14 +152,9 @@ void Network::applyOnlineUpdate() {
 }
 
 void Network::accumulateBatch() {
-  const double one = 1.0;
-  for (int l = 1; l < layerCount(); ++l) {
-    const auto n = static_cast<std::size_t>(layerSize(l));
-    const double* layerDeltas = deltas.layer(l);
-    kernels::accumulateLayer(batchBiasChange.layer(l), biasRates.layer(l), &one, 1, layerDeltas, n, rateFactor);
-    kernels::accumulateLayer(batchWeightChange.layer(l), weightRates.layer(l), outputs.layer(l - 1),
-                             static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n, rateFactor);
-  }
+  const Slot own = ownSlot();
+  const Slot* slot = &own;
+  accumulateSlots(&slot, &rateFactor, 1);
 }
 
 void Network::clearBatchChanges() {

@@ -1,0 +1,174 @@
+// The network's pattern operations: input scaling and noise, the forward
+// pass, the output error, the deltas, evaluation and recall. Passes that
+// leave the weights alone (evaluation, the batch pass) take the patterns in
+// blocks, so that each weight is read once per block.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/kernels.h"
+#include "engine/network.h"
+#include "engine/random.h"
+
+namespace nodelyx {
+
+Network::Slot Network::ownSlot() {
+  return {outputs.all().data(), netInputs.all().data(), deltas.all().data(), outputError.data(),
+          outputErrorData.data()};
+}
+
+Network::Slot Network::blockSlot(int k) {
+  const std::size_t neurons = layout_.neuronCount();
+  const auto outs = static_cast<std::size_t>(outputCount());
+  double* base = blockScratch_.data() + static_cast<std::size_t>(k) * (3 * neurons + 2 * outs);
+  return {base, base + neurons, base + 2 * neurons, base + 3 * neurons, base + 3 * neurons + outs};
+}
+
+void Network::scaleInputs(const double* input, double noiseSigma, double* layerZero) const {
+  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
+  for (int i = 0; i < inputCount(); ++i) {
+    const auto c = static_cast<std::size_t>(i);
+    const double noise = gaussian(0.0, noiseSigma);
+    if (!scaling) {
+      layerZero[i] = noise + input[i];
+    } else {
+      const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
+      layerZero[i] = f * input[i] + toMin[c] - f * fromMin[c] + noise;
+    }
+  }
+}
+
+double Network::unscaleOutput(int k, double y) const {
+  if (scalingEnabled.load(std::memory_order_relaxed) == 0) return y;
+  const auto c = static_cast<std::size_t>(inputCount() + k);
+  const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
+  return g * y + fromMin[c] - g * toMin[c];
+}
+
+void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma) {
+  const double* x[kPatternBlock];
+  double* net[kPatternBlock];
+  for (int k = 0; k < count; ++k) scaleInputs(inputs[k], noiseSigma, slots[k].outputs);
+  for (int l = 1; l < layerCount(); ++l) {
+    const std::size_t start = layout_.neuronStart(l);
+    const auto n = static_cast<std::size_t>(layerSize(l));
+    for (int k = 0; k < count; ++k) {
+      x[k] = slots[k].outputs + layout_.neuronStart(l - 1);
+      net[k] = slots[k].net + start;
+    }
+    // Each neuron's sum runs over the sources in ascending order from 0; the
+    // bias is added last.
+    kernels::weightedSums(static_cast<std::size_t>(count), x, static_cast<std::size_t>(layerSize(l - 1)),
+                          weights.layer(l), n, net);
+    const double* bias = biases.layer(l);
+    const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
+    for (int k = 0; k < count; ++k) {
+      for (std::size_t j = 0; j < n; ++j) net[k][j] = bias[j] + net[k][j];
+      kernels::activateLayer(type, net[k], slots[k].outputs + start, n);
+    }
+  }
+}
+
+void Network::forward(const double* input, double noiseSigma) {
+  const Slot own = ownSlot();
+  forwardSlots(&own, &input, 1, noiseSigma);
+}
+
+void Network::outputErrorInto(const Slot& slot, const double* target) const {
+  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
+  const double* y = slot.outputs + layout_.neuronStart(layerCount() - 1);
+  for (int k = 0; k < outputCount(); ++k) {
+    if (!scaling) {
+      slot.error[k] = target[k] - y[k];
+      slot.errorData[k] = slot.error[k];
+      continue;
+    }
+    const auto c = static_cast<std::size_t>(inputCount() + k);
+    const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
+    slot.error[k] = (f * target[k] + toMin[c] - f * fromMin[c]) - y[k];
+    const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
+    slot.errorData[k] = target[k] - (g * y[k] + fromMin[c] - g * toMin[c]);
+  }
+}
+
+void Network::computeOutputError(const double* target) { outputErrorInto(ownSlot(), target); }
+
+void Network::deltasInto(const Slot& slot) const {
+  const int last = layerCount() - 1;
+  double* outputDeltas = slot.deltas + layout_.neuronStart(last);
+  const double* y = slot.outputs + layout_.neuronStart(last);
+  const ActivationType outputType = layerTypes[static_cast<std::size_t>(last)];
+  for (int j = 0; j < layerSize(last); ++j) outputDeltas[j] = derivativeTerm(outputType, y[j]) * slot.error[j];
+  for (int l = last - 1; l >= 1; --l) {
+    double* layerDeltas = slot.deltas + layout_.neuronStart(l);
+    const auto n = static_cast<std::size_t>(layerSize(l));
+    kernels::backSums(weights.layer(l + 1), n, static_cast<std::size_t>(layerSize(l + 1)),
+                      slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
+    const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
+    const double* out = slot.outputs + layout_.neuronStart(l);
+    for (std::size_t j = 0; j < n; ++j) layerDeltas[j] = derivativeTerm(type, out[j]) * layerDeltas[j];
+  }
+}
+
+void Network::computeDeltas() { deltasInto(ownSlot()); }
+
+void Network::keepLastPattern(const Slot& slot, bool withDeltas) {
+  const Slot own = ownSlot();
+  const std::size_t neurons = layout_.neuronCount();
+  const auto outs = static_cast<std::size_t>(outputCount());
+  std::copy(slot.outputs, slot.outputs + neurons, own.outputs);
+  std::copy(slot.net, slot.net + neurons, own.net);
+  if (withDeltas) std::copy(slot.deltas, slot.deltas + neurons, own.deltas);
+  std::copy(slot.error, slot.error + outs, own.error);
+  std::copy(slot.errorData, slot.errorData + outs, own.errorData);
+}
+
+// The RMS error of one pattern in data units.
+double Network::patternRms(const double* errorData) const {
+  double sum = 0.0;
+  for (int k = 0; k < outputCount(); ++k) sum += errorData[k] * errorData[k];
+  return std::sqrt(sum / static_cast<double>(outputCount()));
+}
+
+double Network::evaluate(const PatternView& set, double errorMargin) {
+  const std::uint32_t count = set.count();
+  maxError = 0.0;
+  maxPatternRms = 0.0;
+  correctCount = 0;
+  if (count == 0) return 0.0;
+  Slot slots[kPatternBlock];
+  for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
+  double total = 0.0;
+  int lastSlot = 0;
+  for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
+    const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
+    const double* inputs[kPatternBlock];
+    for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
+    forwardSlots(slots, inputs, block, 0.0);
+    for (int k = 0; k < block; ++k) {
+      outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
+      for (int o = 0; o < outputCount(); ++o) {
+        const double e = slots[k].errorData[o];
+        if (std::fabs(e) > std::fabs(maxError)) maxError = e;
+      }
+      const double rms = patternRms(slots[k].errorData);
+      if (rms <= errorMargin) ++correctCount;
+      if (rms > maxPatternRms) maxPatternRms = rms;
+      total += rms * rms;
+    }
+    lastSlot = block - 1;
+  }
+  keepLastPattern(slots[lastSlot], false);
+  rmsError = std::sqrt(total / count);
+  return rmsError;
+}
+
+void Network::recall(const double* input, double* result) {
+  // Recall has buffers of its own, so that a plot never disturbs training;
+  // its net inputs are not kept.
+  const Slot slot{recallOutputs.all().data(), recallOutputs.all().data(), nullptr, nullptr, nullptr};
+  forwardSlots(&slot, &input, 1, 0.0);
+  const double* y = recallOutputs.layer(layerCount() - 1);
+  for (int k = 0; k < outputCount(); ++k) result[k] = unscaleOutput(k, y[k]);
+}
+
+}  // namespace nodelyx
