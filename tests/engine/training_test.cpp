@@ -5,6 +5,7 @@
 
 #include "engine/network.h"
 #include "engine/random.h"
+#include "support/allocation_counter.h"
 #include "support/pattern_table.h"
 
 namespace nodelyx {
@@ -142,6 +143,26 @@ TEST_F(TrainingTest, EveryMethodRepeatsBitForBitOverAThousandEpochs) {
       result = snapshot(net);
     }
     EXPECT_EQ(results[0], results[1]) << "method " << code;
+  }
+}
+
+TEST_F(TrainingTest, AnEpochAllocatesNothing) {
+  std::vector<double> values;
+  for (int p = 0; p < 30; ++p) values.insert(values.end(), {p * 0.1, 1.0 - p * 0.03, 0.5, p % 2 ? 0.9 : 0.1});
+  const PatternTable set(3, 1, values);
+  for (int code = 1; code <= 6; ++code) {
+    const int sizes[] = {3, 8, 5, 1};
+    Network net(sizes, -10, 10);
+    net.setTrainingMethod(static_cast<TrainingMethod>(code), AdaptiveSettings());
+    net.setLearningRate(0.1);
+    net.setInputNoise(0.01);
+    EpochSettings settings;
+    settings.patternClip = 0.5;
+    settings.preventSaturation = true;
+    net.trainEpoch(set.view(), settings);  // anything lazily set up happens here
+    const std::size_t before = testing::allocationCount();
+    for (int epoch = 0; epoch < 5; ++epoch) net.trainEpoch(set.view(), settings);
+    EXPECT_EQ(testing::allocationCount(), before) << "method " << code;
   }
 }
 
