@@ -1,0 +1,97 @@
+#include "export/export_common.h"
+
+#include <cmath>
+
+#include "files/c_format.h"
+#include "nodelyx/version.h"
+
+namespace nodelyx::exportcode {
+
+std::string number(double value, const NonFiniteSpelling& spelling) {
+  if (std::isnan(value)) return spelling.nan;
+  if (std::isinf(value)) return value > 0 ? spelling.infinity : spelling.negativeInfinity;
+  return formatC("%g", value);
+}
+
+std::string structureText(const Network& network) {
+  std::string text = std::to_string(network.layerSize(0));
+  for (int l = 1; l < network.layerCount(); ++l) {
+    text += '/';
+    text += std::to_string(network.layerSize(l));
+  }
+  return text;
+}
+
+std::string productAndVersion() { return std::string(kProductName) + " V" + kVersionText; }
+
+std::string commentSafeFileName(const ExportHeader& header, std::string_view unsafe) {
+  if (header.networkFile.empty()) return "untitled";
+  std::string text = header.networkFile;
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f || unsafe.find(c) != std::string_view::npos) c = '?';
+  }
+  return text;
+}
+
+std::string matrixName(int l, int hidden) {
+  std::string name = l == 1 ? "W_In_" : "W_H" + std::to_string(l - 1) + "_";
+  if (l <= hidden) {
+    name += 'H';
+    name += std::to_string(l);
+  } else {
+    name += "Out";
+  }
+  return name;
+}
+
+std::string matrixRows(const Network& network, int l, std::string_view rowStart,
+                       std::string_view rowSeparator, const NonFiniteSpelling& spelling) {
+  std::string text;
+  for (int j = 0; j < network.layerSize(l); ++j) {
+    if (j > 0) text += rowSeparator;
+    text += rowStart;
+    for (int i = 0; i < network.layerSize(l - 1); ++i) {
+      if (i > 0) text += ", ";
+      text += number(network.weights.at(l, j, i), spelling);
+    }
+    text += ", ";
+    text += number(network.biases.at(l, j), spelling);
+  }
+  return text;
+}
+
+std::string joinNumbers(const std::vector<double>& values, const NonFiniteSpelling& spelling) {
+  std::string text;
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (k > 0) text += ", ";
+    text += number(values[k], spelling);
+  }
+  return text;
+}
+
+std::string functionCall(ActivationType type) {
+  switch (type) {
+    case ActivationType::Logistic: return "sigmoid(";
+    case ActivationType::Tanh: return "ftanh(";
+    case ActivationType::Linear: return "linear(";
+    case ActivationType::Gaussian: return "gaussian(";
+  }
+  return "inactive(";
+}
+
+bool usesInactiveLayer(const Network& network) {
+  for (int l = 1; l < network.layerCount(); ++l) {
+    const auto code = static_cast<int>(layerType(network, l));
+    if (code < 1 || code > 4) return true;
+  }
+  return false;
+}
+
+std::vector<RangeVector> rangeVectors(const Network& network) {
+  return {{"R_MIN", network.fromMin}, {"R_MAX", network.fromMax}, {"S_MIN", network.toMin}, {"S_MAX", network.toMax}};
+}
+
+ExportHeader headerDatedNow(const std::string& networkFile) { return {networkFile, currentTimestamp()}; }
+
+}  // namespace nodelyx::exportcode

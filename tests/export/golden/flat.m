@@ -1,0 +1,83 @@
+%% Neural network function for Matlab created by Nodelyx V2.20
+%% Network file name: /home/ann/nets/flat.net
+%% Structure:         3/2
+%% Date:              Tue Mar  5 09:04:01 2024
+%%
+%% function outputs = flat(inputs)
+%%
+%% This function implements a neural network trained
+%% by Nodelyx that has 3 inputs and 2 outputs.
+%% The input argument 'inputs' is a matrix arranged
+%% in column format, i.e. one column per pattern and
+%% one row for each neural network input.
+%% The function output is a matrix with one row for
+%% each neural network output and one column for each pattern.
+
+
+function outputs = flat(inputs)
+
+%%
+%% Check the number of input arguments
+if (nargin ~= 1 | size(inputs,1) ~= 3)
+    outputs = [];
+    disp('inputs must be a 3 by n matrix');
+    return
+end
+
+INPUTS = 3;
+
+inputs = inputs';
+
+%% Weight arrays 
+W_In_Out = [
+ 0.333333, -12345.7, 1.02, 2.5e-07;
+ 1.1, -1.11, 1.12, -2; ];
+
+
+%% Scale factors 
+R_MIN = [ -3, -4, -5, -6, -7];
+R_MAX = [ 5, 5, 5, 5, 5];
+S_MIN = [ -1, -1, -1, 0, 0];
+S_MAX = [ 1, 1, 1, 1, 1];
+%% Scale factor for inputs
+Finps = (S_MAX(1:INPUTS) - S_MIN(1:INPUTS)) ./ (R_MAX(1:INPUTS) - R_MIN(1:INPUTS));
+
+
+Finps_mat = [];
+Smin_mat = [];
+Rmin_mat = [];
+for i = 1:size(inputs,1)
+    Finps_mat = [Finps_mat; Finps];
+    Smin_mat = [Smin_mat; S_MIN(1:INPUTS)];
+    Rmin_mat = [Rmin_mat; R_MIN(1:INPUTS)];
+end
+%% Scale the inputs
+inputs = Finps_mat .* inputs + Smin_mat - (Finps_mat .* Rmin_mat);
+
+%% Compute network outputs 
+%%  Add bias to inputs and transpose the matrix 
+inputs = [inputs ones(size(inputs,1),1)]'; 
+%%  Get weighted sum and perform non-linear function 
+tmp = W_In_Out * inputs;
+outputs = exp(-tmp.*tmp/2);
+
+%% Transpose the matrix so the new matrix has p rows and OUTPUTS columns
+outputs = outputs';
+
+%% Unscale the outputs
+
+%% Scale factor for outputs
+Fouts = (R_MAX(INPUTS+1:length(R_MAX)) - R_MIN(INPUTS+1:length(R_MIN))) ./ (S_MAX(INPUTS+1:length(S_MAX)) - S_MIN(INPUTS+1:length(S_MIN)));
+Fouts_mat = [];
+Smin_mat = [];
+Rmin_mat = [];
+for i = 1:size(outputs,1)
+    Fouts_mat = [Fouts_mat; Fouts];
+    Smin_mat = [Smin_mat; S_MIN(INPUTS+1:length(S_MIN))];
+    Rmin_mat = [Rmin_mat; R_MIN(INPUTS+1:length(R_MIN))];
+end
+
+outputs = Fouts_mat .* outputs + Rmin_mat - (Fouts_mat .* Smin_mat);
+outputs = outputs';
+
+%% end of file
