@@ -43,6 +43,10 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
     range->assign(columns, 0.0);
   outputError.assign(static_cast<std::size_t>(outputCount()), 0.0);
   outputErrorData.assign(static_cast<std::size_t>(outputCount()), 0.0);
+  for (auto* factors : {&scale_.inFactor, &scale_.inFactorFromMin})
+    factors->assign(static_cast<std::size_t>(inputCount()), 0.0);
+  for (auto* factors : {&scale_.outFactor, &scale_.outFactorFromMin, &scale_.unFactor, &scale_.unFactorToMin})
+    factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
   blockScratch_.assign(kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())),
                        0.0);
   randomizeWeights();

@@ -195,9 +195,22 @@ class Network {
   void scaleInputs(const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(int k, double y) const;
 
+  // The scaling a pass applies: the switch and, per column, the factors of
+  // the mapping and their products with the range ends. Every public
+  // operation refreshes them once, so that a pass over many patterns does
+  // not divide again for each; the arithmetic per pattern is unchanged.
+  struct ScaleCache {
+    bool enabled = false;
+    std::vector<double> inFactor, inFactorFromMin;                        // per input
+    std::vector<double> outFactor, outFactorFromMin, unFactor, unFactorToMin;  // per output
+  };
+  void refreshScaling();
+  void forwardOwn(const double* input, double noiseSigma);
+
   LayerLayout layout_;
   std::vector<int> layerSizes_;
   std::vector<double> blockScratch_;
+  ScaleCache scale_;
 };
 
 }  // namespace nodelyx

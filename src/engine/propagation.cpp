@@ -23,25 +23,39 @@ Network::Slot Network::blockSlot(int k) {
   return {base, base + neurons, base + 2 * neurons, base + 3 * neurons, base + 3 * neurons + outs};
 }
 
+void Network::refreshScaling() {
+  ScaleCache& s = scale_;
+  s.enabled = scalingEnabled.load(std::memory_order_relaxed) != 0;
+  if (!s.enabled) return;
+  const auto inputs = static_cast<std::size_t>(inputCount());
+  for (std::size_t c = 0; c < inputs; ++c) {
+    s.inFactor[c] = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
+    s.inFactorFromMin[c] = s.inFactor[c] * fromMin[c];
+  }
+  for (std::size_t k = 0; k < static_cast<std::size_t>(outputCount()); ++k) {
+    const std::size_t c = inputs + k;
+    s.outFactor[k] = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
+    s.outFactorFromMin[k] = s.outFactor[k] * fromMin[c];
+    s.unFactor[k] = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
+    s.unFactorToMin[k] = s.unFactor[k] * toMin[c];
+  }
+}
+
 void Network::scaleInputs(const double* input, double noiseSigma, double* layerZero) const {
-  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
   for (int i = 0; i < inputCount(); ++i) {
     const auto c = static_cast<std::size_t>(i);
     const double noise = gaussian(0.0, noiseSigma);
-    if (!scaling) {
+    if (!scale_.enabled)
       layerZero[i] = noise + input[i];
-    } else {
-      const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
-      layerZero[i] = f * input[i] + toMin[c] - f * fromMin[c] + noise;
-    }
+    else
+      layerZero[i] = scale_.inFactor[c] * input[i] + toMin[c] - scale_.inFactorFromMin[c] + noise;
   }
 }
 
 double Network::unscaleOutput(int k, double y) const {
-  if (scalingEnabled.load(std::memory_order_relaxed) == 0) return y;
-  const auto c = static_cast<std::size_t>(inputCount() + k);
-  const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
-  return g * y + fromMin[c] - g * toMin[c];
+  if (!scale_.enabled) return y;
+  const auto at = static_cast<std::size_t>(k);
+  return scale_.unFactor[at] * y + fromMin[static_cast<std::size_t>(inputCount() + k)] - scale_.unFactorToMin[at];
 }
 
 void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma) {
@@ -68,29 +82,35 @@ void Network::forwardSlots(const Slot* slots, const double* const* inputs, int c
   }
 }
 
-void Network::forward(const double* input, double noiseSigma) {
+void Network::forwardOwn(const double* input, double noiseSigma) {
   const Slot own = ownSlot();
   forwardSlots(&own, &input, 1, noiseSigma);
 }
 
+void Network::forward(const double* input, double noiseSigma) {
+  refreshScaling();
+  forwardOwn(input, noiseSigma);
+}
+
 void Network::outputErrorInto(const Slot& slot, const double* target) const {
-  const bool scaling = scalingEnabled.load(std::memory_order_relaxed) != 0;
   const double* y = slot.outputs + layout_.neuronStart(layerCount() - 1);
   for (int k = 0; k < outputCount(); ++k) {
-    if (!scaling) {
+    if (!scale_.enabled) {
       slot.error[k] = target[k] - y[k];
       slot.errorData[k] = slot.error[k];
       continue;
     }
     const auto c = static_cast<std::size_t>(inputCount() + k);
-    const double f = (toMax[c] - toMin[c]) / (fromMax[c] - fromMin[c]);
-    slot.error[k] = (f * target[k] + toMin[c] - f * fromMin[c]) - y[k];
-    const double g = (fromMax[c] - fromMin[c]) / (toMax[c] - toMin[c]);
-    slot.errorData[k] = target[k] - (g * y[k] + fromMin[c] - g * toMin[c]);
+    const auto at = static_cast<std::size_t>(k);
+    slot.error[k] = (scale_.outFactor[at] * target[k] + toMin[c] - scale_.outFactorFromMin[at]) - y[k];
+    slot.errorData[k] = target[k] - (scale_.unFactor[at] * y[k] + fromMin[c] - scale_.unFactorToMin[at]);
   }
 }
 
-void Network::computeOutputError(const double* target) { outputErrorInto(ownSlot(), target); }
+void Network::computeOutputError(const double* target) {
+  refreshScaling();
+  outputErrorInto(ownSlot(), target);
+}
 
 void Network::deltasInto(const Slot& slot) const {
   const int last = layerCount() - 1;
@@ -135,6 +155,7 @@ double Network::evaluate(const PatternView& set, double errorMargin) {
   maxPatternRms = 0.0;
   correctCount = 0;
   if (count == 0) return 0.0;
+  refreshScaling();
   Slot slots[kPatternBlock];
   for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
   double total = 0.0;
@@ -166,6 +187,7 @@ void Network::recall(const double* input, double* result) {
   // Recall has buffers of its own, so that a plot never disturbs training;
   // its net inputs are not kept.
   const Slot slot{recallOutputs.all().data(), recallOutputs.all().data(), nullptr, nullptr, nullptr};
+  refreshScaling();
   forwardSlots(&slot, &input, 1, 0.0);
   const double* y = recallOutputs.layer(layerCount() - 1);
   for (int k = 0; k < outputCount(); ++k) result[k] = unscaleOutput(k, y[k]);

@@ -33,6 +33,7 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   const std::uint32_t count = set.count();
   if (count == 0) return 0.0;
   if (settings.preventSaturation) reduceSaturatedNeurons(set, settings.saturationThreshold);
+  refreshScaling();
   rateFactor = 1.0;
   switch (method) {
     case TrainingMethod::OnlineBackprop:
@@ -127,8 +128,8 @@ void Network::accumulateSlots(const Slot* const* slots, const double* factors, i
 
 void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                            PatternUpdate update) {
-  forward(set.input(p), inputNoise);
-  computeOutputError(set.target(p));
+  forwardOwn(set.input(p), inputNoise);
+  outputErrorInto(ownSlot(), set.target(p));
   if (!clipRateFactor(ownSlot(), settings)) return;
   computeDeltas();
   if (update == PatternUpdate::Online)

@@ -61,8 +61,9 @@ void Network::reduceSaturatedNeurons(const PatternView& set, int thresholdPercen
   const std::uint32_t count = set.count();
   if (count == 0) return;
   saturationCounts.fill(0);
+  refreshScaling();
   for (std::uint32_t p = 0; p < count; ++p) {
-    forward(set.input(p), 0.0);
+    forwardOwn(set.input(p), 0.0);
     for (int l = 1; l < layerCount(); ++l) {
       const double high = saturationHigh[static_cast<std::size_t>(l)];
       const double low = saturationLow[static_cast<std::size_t>(l)];
