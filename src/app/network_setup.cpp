@@ -41,7 +41,8 @@ void reportTooLarge(Reporter& reporter, unsigned long long bytes) {
 }  // namespace
 
 std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight, double maxWeight,
-                                      Reporter& reporter, const std::uint32_t* seed) {
+                                      Reporter& reporter, const std::uint32_t* seed,
+                                      unsigned long long memoryLimit) {
   if (sizes.size() < 2 || sizes.size() > static_cast<std::size_t>(kMaxLayers) || sizes.front() == 0 ||
       sizes.back() == 0) {
     reporter.report("Error", "The network needs its inputs and outputs: load a training data file first.",
@@ -57,7 +58,7 @@ std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, doub
     layerSizes.push_back(static_cast<int>(size));
   }
   const unsigned long long bytes = networkBytes(sizes);
-  if (bytes == 0 || bytes > (1ull << 40)) {
+  if (bytes == 0 || bytes > memoryLimit) {
     reportTooLarge(reporter, bytes);
     return nullptr;
   }
@@ -71,8 +72,18 @@ std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, doub
   }
 }
 
-std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& reporter, const std::uint32_t* seed) {
-  return buildNetwork(config.layerSizes(), config.minWeight(), config.maxWeight(), reporter, seed);
+std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& reporter, const std::uint32_t* seed,
+                                      unsigned long long memoryLimit) {
+  return buildNetwork(config.layerSizes(), config.minWeight(), config.maxWeight(), reporter, seed, memoryLimit);
+}
+
+void applyTopologyFromWeights(NetworkConfig& config, std::span<const std::uint32_t> sizes) {
+  config.setLayerCount(static_cast<std::uint32_t>(sizes.size()));
+  config.setInputCount(sizes.front());
+  config.setOutputCount(sizes.back());
+  for (int layer = 1; layer <= kHiddenLayerMax; ++layer) config.setHiddenNeurons(layer, 1);
+  for (std::size_t k = 1; k + 1 < sizes.size() && k <= kHiddenLayerMax; ++k)
+    config.setHiddenNeurons(static_cast<int>(k), sizes[k]);
 }
 
 AdaptiveSettings adaptiveSettingsOf(const NetworkConfig& config) {

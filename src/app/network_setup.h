@@ -16,12 +16,19 @@ namespace nodelyx {
 // A network of the configured topology and weight limits, with random
 // weights; null (after a message) when the topology is incomplete or too
 // large for memory. seed: the generator's seed (time-seeded without one).
+// memoryLimit: the most bytes the network may take.
 std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& reporter,
-                                      const std::uint32_t* seed = nullptr);
+                                      const std::uint32_t* seed = nullptr,
+                                      unsigned long long memoryLimit = defaultNetworkMemoryLimit());
 
 // The same for explicit layer sizes (a weights file's topology).
 std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight, double maxWeight,
-                                      Reporter& reporter, const std::uint32_t* seed = nullptr);
+                                      Reporter& reporter, const std::uint32_t* seed = nullptr,
+                                      unsigned long long memoryLimit = defaultNetworkMemoryLimit());
+
+// A weights file's topology into the settings: layer count, inputs,
+// outputs, and the hidden sizes (1 for the layers the file does not have).
+void applyTopologyFromWeights(NetworkConfig& config, std::span<const std::uint32_t> sizes);
 
 AdaptiveSettings adaptiveSettingsOf(const NetworkConfig& config);
 EpochSettings epochSettingsOf(const NetworkConfig& config);

@@ -1,11 +1,22 @@
 #include "app/session.h"
 
+#include <unistd.h>
+
 #include "files/data_read_job.h"
 
 namespace nodelyx {
 
+unsigned long long defaultNetworkMemoryLimit() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 1ull << 32;
+  return static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize) / 2;
+}
+
 void Session::discardNetwork() {
   network.reset();
+  weightsModified = false;
+  weightsLoaded = false;
   config.setWeightsFile({});
   clearHistory(history);
   resetErrorSamples();

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/error_samples.h"
 #include "engine/network.h"
@@ -25,6 +26,9 @@ class SessionObserver {
   virtual ~SessionObserver() = default;
   virtual void sessionChanged(SessionEvent event) = 0;
 };
+
+// Half of the machine's physical memory.
+unsigned long long defaultNetworkMemoryLimit();
 
 class Session {
  public:
@@ -60,6 +64,13 @@ class Session {
   bool ratesResetPending = false;
   bool networkModified = false;
   bool weightsModified = false;
+  // The weights came from a file rather than a fresh initialisation.
+  bool weightsLoaded = false;
+  // The configuration file of the settings; empty while untitled.
+  std::string networkFile;
+  // The most memory a network may take (half the machine's memory unless
+  // set otherwise): bigger topologies are refused with a message.
+  unsigned long long networkMemoryLimit = defaultNetworkMemoryLimit();
 
  private:
   void notify(SessionEvent event) {

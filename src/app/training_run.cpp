@@ -108,7 +108,7 @@ bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& 
   }
   const NetworkConfig& config = session.config;
   if (!session.network) {
-    session.network = buildNetwork(config, reporter);
+    session.network = buildNetwork(config, reporter, nullptr, session.networkMemoryLimit);
     if (!session.network) return false;
     session.ratesResetPending = true;
   }

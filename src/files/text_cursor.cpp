@@ -125,4 +125,22 @@ double TextCursor::readSeparatedNumber() {
   return parseDoublePrefix(text_.substr(start, pos_ - start)).value_or(0.0);
 }
 
+std::optional<double> TextCursor::readSeparatedValue() {
+  while (isSeparator(peek())) ++pos_;
+  const std::size_t start = pos_;
+  while (!atEnd() && !isSeparator(peek())) ++pos_;
+  const std::string_view token = text_.substr(start, pos_ - start);
+  std::size_t used = 0;
+  const auto value = parseDoublePrefix(token, &used);
+  if (!value || used != token.size()) return std::nullopt;
+  return value;
+}
+
+std::string_view TextCursor::readWord() {
+  skipWhiteSpace();
+  const std::size_t start = pos_;
+  while (!atEnd() && !isWhiteSpace(peek())) ++pos_;
+  return text_.substr(start, pos_ - start);
+}
+
 }  // namespace nodelyx

@@ -22,6 +22,10 @@ class TextCursor {
   int peek() const { return atEnd() ? kEnd : static_cast<unsigned char>(text_[pos_]); }
   int get();
   std::size_t position() const { return pos_; }
+  // Back (or on) to a position taken from position().
+  void seek(std::size_t position) { pos_ = position < text_.size() ? position : text_.size(); }
+  // The text from the cursor on.
+  std::string_view rest() const { return text_.substr(pos_); }
   // 1-based number of the line that holds the given position (linear in
   // the position: for messages, not for every read).
   std::size_t lineNumberAt(std::size_t position) const;
@@ -49,6 +53,11 @@ class TextCursor {
   // up to the next blank, tab, line end or comma and converts their numeric
   // prefix; an empty or malformed text (or one out of range) gives 0.
   double readSeparatedNumber();
+  // The same, strictly: nullopt at the end of the text or when the taken
+  // characters are not a number as a whole.
+  std::optional<double> readSeparatedValue();
+  // The next run of non-white-space characters (empty at the end).
+  std::string_view readWord();
 
  private:
   void skipWhiteSpace();
