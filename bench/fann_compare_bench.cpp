@@ -36,12 +36,12 @@ void trainWithFann(benchmark::State& state, fann_train_enum algorithm, std::vect
 }
 
 BENCHMARK_CAPTURE(trainWithFann, online_16_64_4, FANN_TRAIN_INCREMENTAL, std::vector<unsigned>{16, 64, 4}, 10000)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(trainWithFann, online_64_256_10, FANN_TRAIN_INCREMENTAL, std::vector<unsigned>{64, 256, 10}, 5000)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(trainWithFann, rprop_16_64_4, FANN_TRAIN_RPROP, std::vector<unsigned>{16, 64, 4}, 10000)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(trainWithFann, rprop_64_256_10, FANN_TRAIN_RPROP, std::vector<unsigned>{64, 256, 10}, 5000)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -2,13 +2,16 @@
 // returns the process exit code (0 success, 1 failure, 2 usage error).
 #pragma once
 
-#include <span>
-#include <string_view>
+#include "cli/arguments.h"
 
 namespace nodelyx::cli {
 
-using Arguments = std::span<const std::string_view>;
-
+int runTrainCommand(Arguments args);
+int runTestCommand(Arguments args);
+int runExportCommand(Arguments args);
+int runEvalCommand(Arguments args);
+int runHistoryCommand(Arguments args);
+int runDataCommand(Arguments args);
 int runConfigCommand(Arguments args);
 
 }  // namespace nodelyx::cli

@@ -16,8 +16,13 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"config", nodelyx::cli::runConfigCommand,
-     "read a configuration over the defaults and write it back"},
+    {"train", nodelyx::cli::runTrainCommand, "train the network of a configuration and save its weights"},
+    {"test", nodelyx::cli::runTestCommand, "write a model's outputs for a testing file"},
+    {"export", nodelyx::cli::runExportCommand, "write a model as C, Pascal or Matlab code"},
+    {"eval", nodelyx::cli::runEvalCommand, "evaluate a model on input rows from standard input"},
+    {"history", nodelyx::cli::runHistoryCommand, "print the training history of a model's weights"},
+    {"data", nodelyx::cli::runDataCommand, "describe a training or testing data file"},
+    {"config", nodelyx::cli::runConfigCommand, "read a configuration over the defaults and write it back"},
 };
 
 void printHelp() {

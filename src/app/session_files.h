@@ -1,0 +1,66 @@
+// The session's readers and writers behind the file dispatch, and opening a
+// configuration together with the data and weights files it names. Used by
+// the desktop program (with its dialogs and progress windows) and by the
+// command-line program (without dialogs). GUI thread.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/file_dispatch.h"
+#include "app/session.h"
+#include "files/data_file.h"
+#include "files/output_file.h"
+#include "files/reporter.h"
+
+namespace nodelyx {
+
+// The settings of a new network: everything discarded, the panel defaults,
+// automatic scaling on, untitled, nothing modified.
+void resetSession(Session& session);
+
+class SessionFileActions : public FileActions {
+ public:
+  SessionFileActions(Session& session, Reporter& reporter) : session_(session), reporter_(reporter) {}
+
+  // Progress and the inputs/outputs question for data files.
+  DataReadCallbacks dataCallbacks;
+  // What an output file holds.
+  OutputChoices outputChoices;
+
+  // Network: reads the configuration over the settings. Training, Testing:
+  // loads the set (true when it loaded). Weights: opens the weights.
+  bool open(FileKind kind, const std::string& path) override;
+  // Network: writes the configuration. Weights: saves the weights. Output:
+  // writes the testing set's outputs (false without a network or set).
+  bool save(FileKind kind, const std::string& path) override;
+
+ private:
+  Session& session_;
+  Reporter& reporter_;
+};
+
+// The order in which a configuration's companion files are opened: from
+// the command line training, testing, weights; dropped or opened in the
+// program training, weights, testing.
+enum class CompanionOrder { CommandLine, Interactive };
+
+// Reads the configuration at path into the (reset) session and opens the
+// files it names; relative names are taken from the configuration's
+// directory, then from the program's. Each name is stored back as the path
+// that was opened, or emptied when it could not be (without a chooser, a
+// missing file is reported as "Could not read file NAME"). False, after the
+// message "Could not read file NAME", when the configuration itself cannot
+// be read; true otherwise, whatever became of the companions.
+// keepMissingWeights: a weights file that does not exist yet is no error;
+// its name stays in the settings (where a training run may save to).
+bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
+                       SessionFileActions& actions, const FileChooser& choose,
+                       const std::filesystem::path& programDirectory, Reporter& reporter,
+                       bool keepMissingWeights = false);
+
+// "Could not read file %s" and its relatives, with the file's title (or
+// "(untitled)"), titled with the application name.
+void reportFileMessage(Reporter& reporter, const char* format, const std::string& path);
+
+}  // namespace nodelyx

@@ -1,0 +1,45 @@
+// What the nodelyx-cli commands share: exit codes, the counts of headerless
+// data files, progress on a terminal, loading a model, JSON values.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+#include "cli/arguments.h"
+#include "files/data_file.h"
+#include "files/reporter.h"
+
+namespace nodelyx::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+bool isTerminal(std::FILE* stream);
+
+// --inputs N --outputs N, for data files without a header.
+struct DataCounts {
+  std::optional<long long> inputs;
+  std::optional<long long> outputs;
+};
+// Reads both options (both or neither); false after a usage error.
+bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts);
+
+// Callbacks for reading data files: the counts answer the question of a
+// headerless file (without them the question is reported as an error);
+// with showProgress a percentage on standard error.
+DataReadCallbacks dataReadCallbacks(const DataCounts& counts, bool showProgress, Reporter& reporter);
+
+// Loads the weights of a model: a weights file, or a configuration that
+// names one (relative to its own directory). False after a message.
+bool loadModel(Session& session, const std::filesystem::path& path, Reporter& reporter);
+
+// A JSON number (null when not finite) and a JSON string.
+std::string jsonNumber(double value);
+std::string jsonString(std::string_view text);
+
+}  // namespace nodelyx::cli

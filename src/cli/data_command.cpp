@@ -1,0 +1,84 @@
+// nodelyx-cli data FILE: what a data file holds, read exactly as the
+// desktop program loads a training file (a testing file when it has no
+// outputs header).
+#include <cstdio>
+
+#include "cli/cli_reporter.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "files/data_read_job.h"
+
+namespace nodelyx::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: nodelyx-cli data FILE [--inputs N --outputs N] [--json]\n"
+    "Reads a training or testing data file and prints its pattern count, its\n"
+    "input and output counts and the range of every column.\n";
+
+// Reads as a training file; a file whose header lacks "[OUTPUTS]" is read
+// again as a testing file.
+DataReadOutcome readEither(const std::string& path, const DataCounts& counts, Reporter& reporter) {
+  DataReadRequest request;
+  request.path = path;
+  request.kind = DataKind::Training;
+  RecordingReporter first;
+  const DataReadCallbacks quietCallbacks = dataReadCallbacks(counts, false, first);
+  DataReadOutcome outcome = readDataFileOnWorker(request, quietCallbacks, first);
+  const bool noOutputsHeader =
+      first.messages.size() == 1 && first.messages[0].text.find("File missing header '[OUTPUTS] size'") != std::string::npos;
+  if (outcome.ok || !noOutputsHeader) {
+    for (const Message& message : first.messages) reporter.report(message);
+    return outcome;
+  }
+  request.kind = DataKind::Testing;
+  return readDataFileOnWorker(request, dataReadCallbacks(counts, false, reporter), reporter);
+}
+
+}  // namespace
+
+int runDataCommand(Arguments args) {
+  constexpr OptionSpec options[] = {{"--inputs", 1}, {"--outputs", 1}, {"--json", 0}};
+  bool help = false;
+  const auto parsed = parseArguments(args, options, 1, 1, "data", kUsage, help);
+  if (!parsed) return help ? kExitOk : kExitUsage;
+  DataCounts counts;
+  if (!readDataCounts(*parsed, "data", counts)) return kExitUsage;
+  StderrReporter reporter;
+  const std::string path = parsed->positional[0];
+  DataReadOutcome outcome = readEither(path, counts, reporter);
+  if (!outcome.ok) {
+    if (reporter.count() == 0) reporter.report("Nodelyx", "Could not read file " + std::filesystem::path(path).filename().string(), MessageIcon::Warning);
+    return kExitFailure;
+  }
+  PatternSet& set = outcome.set;
+  if (!set.hasRanges()) computeColumnRanges(set);  // a testing set keeps none of its own
+  const auto column = [&](std::size_t c, double& low, double& high) {
+    const bool input = c < set.inputCount;
+    low = input ? set.inputMin[c] : set.targetMin[c - set.inputCount];
+    high = input ? set.inputMax[c] : set.targetMax[c - set.inputCount];
+  };
+  double low = 0, high = 0;
+  if (parsed->has("--json")) {
+    std::printf("{\"patterns\": %u, \"inputs\": %u, \"outputs\": %u, \"columns\": [", set.patternCount,
+                set.inputCount, set.outputCount);
+    for (std::size_t c = 0; c < set.stride(); ++c) {
+      column(c, low, high);
+      std::printf("%s{\"min\": %s, \"max\": %s}", c ? ", " : "", jsonNumber(low).c_str(), jsonNumber(high).c_str());
+    }
+    std::printf("]}\n");
+    return kExitOk;
+  }
+  std::printf("%s: %u patterns, %u inputs, %u outputs\n", path.c_str(), set.patternCount, set.inputCount,
+              set.outputCount);
+  for (std::size_t c = 0; c < set.stride(); ++c) {
+    column(c, low, high);
+    const bool input = c < set.inputCount;
+    std::string name = c < set.columnNames.size() ? " (" + set.columnNames[c] + ")" : "";
+    std::printf("  %s %zu%s: %g .. %g\n", input ? "input " : "output", input ? c + 1 : c + 1 - set.inputCount,
+                name.c_str(), low, high);
+  }
+  return kExitOk;
+}
+
+}  // namespace nodelyx::cli

@@ -1,0 +1,176 @@
+// The commands that use a trained model: test (the output file of a testing
+// set), export (source code), eval (standard input to standard output) and
+// history (the training history of the weights).
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/session_files.h"
+#include "cli/cli_reporter.h"
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "export/code_export.h"
+#include "files/c_format.h"
+#include "files/output_file.h"
+#include "files/text_cursor.h"
+
+namespace nodelyx::cli {
+namespace {
+
+// Parses the arguments of a model command; false with exitCode set when the
+// command must end (help shown or a usage error).
+std::optional<ParsedArguments> parseModelArguments(Arguments args, std::span<const OptionSpec> options,
+                                                   std::string_view command, std::string_view usage, int& exitCode) {
+  bool help = false;
+  auto parsed = parseArguments(args, options, 1, 1, command, usage, help);
+  exitCode = help ? kExitOk : kExitUsage;
+  return parsed;
+}
+
+constexpr std::string_view kTestUsage =
+    "Usage: nodelyx-cli test MODEL --data FILE.tst --output FILE.out [--headers] [--targets]\n"
+    "                        [--inputs N --outputs N]\n"
+    "Runs the model (a weights file, or a configuration naming one) over a testing\n"
+    "file and writes its outputs, in the data's own units, to FILE.out.\n"
+    "  --headers    first line of column names\n"
+    "  --targets    each target beside its output\n";
+
+constexpr std::string_view kExportUsage =
+    "Usage: nodelyx-cli export MODEL --lang c|pascal|matlab --output FILE\n"
+    "Writes the model as C source, a Pascal unit or a Matlab function that\n"
+    "evaluates it, scaling included.\n";
+
+constexpr std::string_view kEvalUsage =
+    "Usage: nodelyx-cli eval MODEL\n"
+    "Reads input rows (numbers separated by blanks, tabs or commas) from standard\n"
+    "input and writes the model's outputs, in the data's own units, one row each.\n";
+
+constexpr std::string_view kHistoryUsage =
+    "Usage: nodelyx-cli history MODEL\n"
+    "Prints the training history of the model's weights.\n";
+
+}  // namespace
+
+int runTestCommand(Arguments args) {
+  constexpr OptionSpec options[] = {{"--data", 1},    {"--output", 1},  {"--headers", 0},
+                                    {"--targets", 0}, {"--inputs", 1}, {"--outputs", 1}};
+  int exitCode = kExitOk;
+  const auto parsed = parseModelArguments(args, options, "test", kTestUsage, exitCode);
+  if (!parsed) return exitCode;
+  if (!parsed->has("--data") || !parsed->has("--output")) {
+    printUsageError("test", "--data and --output are needed", kTestUsage);
+    return kExitUsage;
+  }
+  DataCounts counts;
+  if (!readDataCounts(*parsed, "test", counts)) return kExitUsage;
+  StderrReporter reporter;
+  Session session;
+  resetSession(session);
+  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  const DataReadCallbacks callbacks = dataReadCallbacks(counts, isTerminal(stderr), reporter);
+  const std::string data = parsed->value("--data");
+  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter)) {
+    if (reporter.count() == 0) reportFileMessage(reporter, "Could not read file %s", data);
+    return kExitFailure;
+  }
+  const OutputChoices choices{parsed->has("--headers"), parsed->has("--targets")};
+  const std::string output = parsed->value("--output");
+  if (!writeOutputFile(output, *session.network, session.testingSet, session.config.outputCount(), choices)) {
+    reportFileMessage(reporter, "Could not write file %s", output);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int runExportCommand(Arguments args) {
+  constexpr OptionSpec options[] = {{"--lang", 1}, {"--output", 1}};
+  int exitCode = kExitOk;
+  const auto parsed = parseModelArguments(args, options, "export", kExportUsage, exitCode);
+  if (!parsed) return exitCode;
+  const std::string language = parsed->value("--lang");
+  if (language != "c" && language != "pascal" && language != "matlab") {
+    printUsageError("export", "--lang must be c, pascal or matlab", kExportUsage);
+    return kExitUsage;
+  }
+  if (!parsed->has("--output")) {
+    printUsageError("export", "--output is needed", kExportUsage);
+    return kExitUsage;
+  }
+  StderrReporter reporter;
+  Session session;
+  resetSession(session);
+  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  const std::string output = parsed->value("--output");
+  const bool written = language == "c"        ? writeCCode(*session.network, output, session.networkFile)
+                       : language == "pascal" ? writePascalCode(*session.network, output, session.networkFile)
+                                              : writeMatlabCode(*session.network, output, session.networkFile);
+  if (!written) {
+    reportFileMessage(reporter, "Could not write file %s", output);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int runEvalCommand(Arguments args) {
+  int exitCode = kExitOk;
+  const auto parsed = parseModelArguments(args, {}, "eval", kEvalUsage, exitCode);
+  if (!parsed) return exitCode;
+  StderrReporter reporter;
+  Session session;
+  resetSession(session);
+  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  Network& network = *session.network;
+  std::vector<double> inputs(static_cast<std::size_t>(network.inputCount()));
+  std::vector<double> outputs(static_cast<std::size_t>(network.outputCount()));
+  std::string line;
+  for (std::size_t number = 1; std::getline(std::cin, line); ++number) {
+    TextCursor cursor(line);
+    std::size_t count = 0;
+    for (;;) {
+      const auto value = cursor.readSeparatedValue();
+      if (!value) break;
+      if (count < inputs.size()) inputs[count] = *value;
+      ++count;
+    }
+    if (count == 0 && cursor.atEnd()) continue;  // a blank line
+    if (count != inputs.size() || !cursor.atEnd()) {
+      reporter.report("Error", formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
+                                       number, count, inputs.size()),
+                      MessageIcon::Error);
+      return kExitFailure;
+    }
+    network.recall(inputs.data(), outputs.data());
+    std::string row;
+    for (std::size_t k = 0; k < outputs.size(); ++k) row += formatC(k ? " %.10g" : "%.10g", outputs[k]);
+    std::printf("%s\n", row.c_str());
+  }
+  return kExitOk;
+}
+
+int runHistoryCommand(Arguments args) {
+  int exitCode = kExitOk;
+  const auto parsed = parseModelArguments(args, {}, "history", kHistoryUsage, exitCode);
+  if (!parsed) return exitCode;
+  StderrReporter reporter;
+  Session session;
+  resetSession(session);
+  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  if (session.history.empty()) {
+    reporter.report("Warning - Training history not available.",
+                    "The training history contains details about all training sessions\n"
+                    "associated with the currently loaded weights.\n\n"
+                    "You must either create a new set of weights by training a new network or\n"
+                    "load a previously saved weights file.",
+                    MessageIcon::Warning);
+    return kExitFailure;
+  }
+  std::string text;
+  writeHistory(text, session.history);
+  // The section without the blank lines and the marker that open it.
+  const std::size_t first = text.find("*** ");
+  std::fputs(text.c_str() + (first == std::string::npos ? 0 : first), stdout);
+  return kExitOk;
+}
+
+}  // namespace nodelyx::cli
