@@ -50,6 +50,19 @@ constexpr std::string_view kHistoryUsage =
     "Usage: nodelyx-cli history MODEL\n"
     "Prints the training history of the model's weights.\n";
 
+// A model command after its arguments: the messages, and the session that
+// receives the model.
+struct ModelCommand {
+  explicit ModelCommand(ParsedArguments parsedArguments) : arguments(std::move(parsedArguments)) {
+    resetSession(session);
+  }
+  bool loadModel() { return cli::loadModel(session, arguments.positional[0], reporter); }
+
+  ParsedArguments arguments;
+  StderrReporter reporter;
+  Session session;
+};
+
 }  // namespace
 
 int runTestCommand(Arguments args) {
@@ -64,10 +77,10 @@ int runTestCommand(Arguments args) {
   }
   DataCounts counts;
   if (!readDataCounts(*parsed, "test", counts)) return kExitUsage;
-  StderrReporter reporter;
-  Session session;
-  resetSession(session);
-  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  ModelCommand model(*parsed);
+  Session& session = model.session;
+  StderrReporter& reporter = model.reporter;
+  if (!model.loadModel()) return kExitFailure;
   const DataReadCallbacks callbacks = dataReadCallbacks(counts, isTerminal(stderr), reporter);
   const std::string data = parsed->value("--data");
   if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter)) {
@@ -97,16 +110,15 @@ int runExportCommand(Arguments args) {
     printUsageError("export", "--output is needed", kExportUsage);
     return kExitUsage;
   }
-  StderrReporter reporter;
-  Session session;
-  resetSession(session);
-  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  ModelCommand model(*parsed);
+  if (!model.loadModel()) return kExitFailure;
+  const Session& session = model.session;
   const std::string output = parsed->value("--output");
   const bool written = language == "c"        ? writeCCode(*session.network, output, session.networkFile)
                        : language == "pascal" ? writePascalCode(*session.network, output, session.networkFile)
                                               : writeMatlabCode(*session.network, output, session.networkFile);
   if (!written) {
-    reportFileMessage(reporter, "Could not write file %s", output);
+    reportFileMessage(model.reporter, "Could not write file %s", output);
     return kExitFailure;
   }
   return kExitOk;
@@ -116,11 +128,9 @@ int runEvalCommand(Arguments args) {
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, {}, "eval", kEvalUsage, exitCode);
   if (!parsed) return exitCode;
-  StderrReporter reporter;
-  Session session;
-  resetSession(session);
-  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
-  Network& network = *session.network;
+  ModelCommand model(*parsed);
+  if (!model.loadModel()) return kExitFailure;
+  Network& network = *model.session.network;
   std::vector<double> inputs(static_cast<std::size_t>(network.inputCount()));
   std::vector<double> outputs(static_cast<std::size_t>(network.outputCount()));
   std::string line;
@@ -135,7 +145,7 @@ int runEvalCommand(Arguments args) {
     }
     if (count == 0 && cursor.atEnd()) continue;  // a blank line
     if (count != inputs.size() || !cursor.atEnd()) {
-      reporter.report("Error", formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
+      model.reporter.report("Error", formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
                                        number, count, inputs.size()),
                       MessageIcon::Error);
       return kExitFailure;
@@ -152,12 +162,11 @@ int runHistoryCommand(Arguments args) {
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, {}, "history", kHistoryUsage, exitCode);
   if (!parsed) return exitCode;
-  StderrReporter reporter;
-  Session session;
-  resetSession(session);
-  if (!loadModel(session, parsed->positional[0], reporter)) return kExitFailure;
+  ModelCommand model(*parsed);
+  if (!model.loadModel()) return kExitFailure;
+  const Session& session = model.session;
   if (session.history.empty()) {
-    reporter.report("Warning - Training history not available.",
+    model.reporter.report("Warning - Training history not available.",
                     "The training history contains details about all training sessions\n"
                     "associated with the currently loaded weights.\n\n"
                     "You must either create a new set of weights by training a new network or\n"

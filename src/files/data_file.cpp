@@ -161,36 +161,15 @@ bool DataFileParser::validateOutputs(const Layout& layout) {
   return true;
 }
 
-// Counts the runs of number characters up to the end of the data. A run
-// that continues into the next buffer is counted once, where it starts.
 bool DataFileParser::countValues(std::uint64_t& count) {
-  count = 0;
-  const std::uint64_t start = reader_.position();
-  const std::uint64_t span = std::max<std::uint64_t>(1, reader_.size() - std::min(reader_.size(), start));
-  unsigned previousNumber = 0;
-  unsigned foreign = 0;
-  for (;;) {
-    if (cancelled()) return false;
-    progress(static_cast<int>(std::min<std::uint64_t>(20, (reader_.position() - start) * 20 / span)));
-    const std::string_view block = reader_.available();
-    if (block.empty()) break;
-    std::uint64_t runs = 0;
-    for (const char c : block) {
-      const auto kind = static_cast<unsigned>(charClass(c));
-      const unsigned number = kind >> 1;
-      runs += number & (previousNumber ^ 1u);
-      previousNumber = number;
-      foreign |= kind == 0;
-    }
-    count += runs;
-    reader_.consume(block.size());
-    if (foreign) break;
+  const auto report = [this](int percent) { progress(percent); };
+  switch (countNumericValues(reader_, readOk_, report, count)) {
+    case CountResult::Counted: return true;
+    case CountResult::Cancelled: return false;
+    case CountResult::Unrecognizable: break;
   }
-  if (foreign || reader_.failed()) {
-    error("Error", kUnrecognizable);
-    return false;
-  }
-  return true;
+  error("Error", kUnrecognizable);
+  return false;
 }
 
 bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout) {
@@ -206,29 +185,7 @@ bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Lay
   return false;
 }
 
-// The next number of the data part; false at the end of the data or on a
-// run that is no number.
-bool DataFileParser::nextValue(double& value) {
-  for (;;) {
-    std::string_view block = reader_.available();
-    std::size_t k = 0;
-    while (k < block.size() && charClass(block[k]) == CharClass::Separator) ++k;
-    reader_.consume(k);
-    if (k == block.size()) {
-      if (block.empty()) return false;
-      continue;
-    }
-    std::size_t end = k;
-    while (end < block.size() && charClass(block[end]) == CharClass::Number) ++end;
-    if (end == block.size() && reader_.readMore()) continue;  // the number may go on
-    if (end == block.size() && !reader_.exhausted()) return false;  // longer than the buffer
-    const auto parsed = parseWholeNumber(block.substr(k, end - k));
-    if (!parsed) return false;
-    value = *parsed;
-    reader_.consume(end - k);
-    return true;
-  }
-}
+bool DataFileParser::nextValue(double& value) { return readNextValue(reader_, value); }
 
 bool DataFileParser::readPatterns(PatternSet& set) {
   const std::size_t stride = set.stride();

@@ -1,5 +1,6 @@
 #include "files/data_file_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -50,13 +51,6 @@ std::string readWord(BufferedReader& reader) {
   return word;
 }
 
-bool matchesKeyword(std::string_view word, std::string_view keyword) {
-  if (word.size() < keyword.size()) return false;
-  for (std::size_t k = 0; k < keyword.size(); ++k)
-    if (std::toupper(static_cast<unsigned char>(word[k])) != keyword[k]) return false;
-  return true;
-}
-
 bool valueFollowsOnLine(BufferedReader& reader) {
   while (reader.peek() == ' ' || reader.peek() == '\t') reader.get();
   const int c = reader.peek();
@@ -98,6 +92,60 @@ FirstLine readFirstLine(BufferedReader& reader) {
   finishWord();
   line.end = reader.position();
   return line;
+}
+
+CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& keepGoing,
+                               const std::function<void(int)>& progress, std::uint64_t& count) {
+  count = 0;
+  const std::uint64_t start = reader.position();
+  const std::uint64_t span = std::max<std::uint64_t>(1, reader.size() - std::min(reader.size(), start));
+  unsigned previousNumber = 0;
+  unsigned foreign = 0;
+  int lastPercent = -1;
+  for (;;) {
+    if (keepGoing.load(std::memory_order_relaxed) == 0) return CountResult::Cancelled;
+    const int percent = static_cast<int>(std::min<std::uint64_t>(20, (reader.position() - start) * 20 / span));
+    if (percent != lastPercent && progress) progress(percent);
+    lastPercent = percent;
+    const std::string_view block = reader.available();
+    if (block.empty()) break;
+    // A run that goes on into the next block is counted once, where it
+    // starts; the loop has no branches so that it runs at memory speed.
+    std::uint64_t runs = 0;
+    for (const char c : block) {
+      const auto kind = static_cast<unsigned>(charClass(c));
+      const unsigned number = kind >> 1;
+      runs += number & (previousNumber ^ 1u);
+      previousNumber = number;
+      foreign |= kind == 0;
+    }
+    count += runs;
+    reader.consume(block.size());
+    if (foreign) break;
+  }
+  return foreign || reader.failed() ? CountResult::Unrecognizable : CountResult::Counted;
+}
+
+bool readNextValue(BufferedReader& reader, double& value) {
+  for (;;) {
+    std::string_view block = reader.available();
+    std::size_t k = 0;
+    while (k < block.size() && charClass(block[k]) == CharClass::Separator) ++k;
+    reader.consume(k);
+    if (k == block.size()) {
+      if (block.empty()) return false;
+      continue;
+    }
+    std::size_t end = k;
+    while (end < block.size() && charClass(block[end]) == CharClass::Number) ++end;
+    if (end == block.size() && reader.readMore()) continue;        // the number may go on
+    if (end == block.size() && !reader.exhausted()) return false;  // longer than the buffer
+    const auto parsed = parseWholeNumber(block.substr(k, end - k));
+    if (!parsed) return false;
+    value = *parsed;
+    reader.consume(end - k);
+    return true;
+  }
 }
 
 }  // namespace nodelyx

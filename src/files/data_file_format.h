@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "files/buffered_reader.h"
+#include "files/text_cursor.h"
 
 namespace nodelyx {
 
@@ -40,14 +43,22 @@ void skipDataLeadingBlock(BufferedReader& reader);
 std::string readWord(BufferedReader& reader);
 inline constexpr std::size_t kMaxKeptWordLength = 256;
 
-// True when word starts with keyword, letter case aside.
-bool matchesKeyword(std::string_view word, std::string_view keyword);
-
 // Skips blanks and tabs; true when a value follows on the line.
 bool valueFollowsOnLine(BufferedReader& reader);
 
 // An integer as a stream extractor reads it (white space skipped first).
 std::optional<long long> readCount(BufferedReader& reader);
+
+// The counting pass: the runs of number characters from the reader's
+// position to the end of the data, progress 0..20 % by position (reported
+// through `progress` when it changes), `keepGoing` polled per block.
+enum class CountResult { Counted, Cancelled, Unrecognizable };
+CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& keepGoing,
+                               const std::function<void(int)>& progress, std::uint64_t& count);
+
+// The next number of the data part; false at the end of the data, or on a
+// run of number characters that is no number (or longer than the buffer).
+bool readNextValue(BufferedReader& reader, double& value);
 
 // The first line of a plain table, split at separators.
 struct FirstLine {

@@ -29,6 +29,14 @@ bool startsNumber(std::string_view digits) {
 
 }  // namespace
 
+bool matchesKeyword(std::string_view word, std::string_view keyword) {
+  if (word.size() < keyword.size()) return false;
+  for (std::size_t k = 0; k < keyword.size(); ++k)
+    if (std::tolower(static_cast<unsigned char>(word[k])) != std::tolower(static_cast<unsigned char>(keyword[k])))
+      return false;
+  return true;
+}
+
 std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used) {
   bool negative = false;
   const std::size_t sign = signLength(text, negative);

@@ -71,6 +71,10 @@ class TextCursor {
 // the number of characters taken.
 std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used = nullptr);
 
+// True when word starts with keyword, letter case aside ("[inputs]2"
+// matches "[INPUTS]").
+bool matchesKeyword(std::string_view word, std::string_view keyword);
+
 inline bool isLineEnd(int c) { return c == '\n' || c == '\r'; }
 inline bool isBlank(int c) { return c == ' ' || c == '\t'; }
 

@@ -10,14 +10,6 @@ namespace {
 
 constexpr long long kMaxCount = 4294967295LL;
 
-bool matchesKeyword(std::string_view word, std::string_view keyword) {
-  if (word.size() < keyword.size()) return false;
-  for (std::size_t k = 0; k < keyword.size(); ++k)
-    if (std::tolower(static_cast<unsigned char>(word[k])) != std::tolower(static_cast<unsigned char>(keyword[k])))
-      return false;
-  return true;
-}
-
 // The next word if it is the keyword (consumed), else nothing consumed.
 bool takeKeyword(TextCursor& in, std::string_view keyword) {
   const std::size_t start = in.position();
