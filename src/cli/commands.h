@@ -13,5 +13,7 @@ int runEvalCommand(Arguments args);
 int runHistoryCommand(Arguments args);
 int runDataCommand(Arguments args);
 int runConfigCommand(Arguments args);
+int runScaleCommand(Arguments args);
+int runInfoCommand(Arguments args);
 
 }  // namespace nodelyx::cli

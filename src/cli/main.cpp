@@ -23,6 +23,8 @@ constexpr Command kCommands[] = {
     {"history", nodelyx::cli::runHistoryCommand, "print the training history of a model's weights"},
     {"data", nodelyx::cli::runDataCommand, "describe a training or testing data file"},
     {"config", nodelyx::cli::runConfigCommand, "read a configuration over the defaults and write it back"},
+    {"scale", nodelyx::cli::runScaleCommand, "scale or unscale a data file through a scale file"},
+    {"info", nodelyx::cli::runInfoCommand, "product, version, processor, memory and operating system"},
 };
 
 void printHelp() {

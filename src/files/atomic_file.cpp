@@ -56,6 +56,44 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
   return true;
 }
 
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : path_(path) {
+  if (path.empty() || path.filename().empty()) return;
+  temporary_ = temporaryNameFor(path);
+  fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  struct stat previous {};
+  if (fd_ >= 0 && ::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode))
+    ::fchmod(fd_, previous.st_mode & 07777);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(temporary_.c_str());
+}
+
+void AtomicFileWriter::write(std::string_view text) {
+  buffer_.append(text);
+  if (buffer_.size() >= (1u << 20)) flush();
+}
+
+bool AtomicFileWriter::flush() {
+  if (fd_ >= 0 && !failed_ && !writeAll(fd_, buffer_)) failed_ = true;
+  buffer_.clear();
+  return !failed_;
+}
+
+bool AtomicFileWriter::commit() {
+  if (fd_ < 0) return false;
+  const bool written = flush() && ::fsync(fd_) == 0;
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  if (!written || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    ::unlink(temporary_.c_str());
+    return false;
+  }
+  return true;
+}
+
 bool readWholeFile(const std::filesystem::path& path, std::string& contents) {
   contents.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

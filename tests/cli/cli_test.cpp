@@ -152,6 +152,29 @@ TEST_F(CliTest, DataAndConfigDescribeFiles) {
   EXPECT_NE(r.out.find("[TRAINING]                  3       %training method\n"), std::string::npos);
   r = cli({"--version"});
   EXPECT_EQ(r.out, "Nodelyx 2.20\n");
+  r = cli({"info"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, 14), "Nodelyx V2.20\n");
+  for (const char* label : {"Processor:", "Total memory:", "Free memory:", "Operating System:"})
+    EXPECT_NE(r.out.find(label), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, ScalesAndUnscalesThroughAScaleFile) {
+  dir.write("plain.dat", "0 1\n5 2\n10 3\n");
+  ProcessResult r = cli({"scale", "--action", "ranges", "--in", path("plain.dat"), "--out", path("scaled.trn"), "--scale",
+                         path("plain.scl"), "--inputs", "1", "--outputs", "1", "--output-range", "-1", "1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(read("scaled.trn"), "[INPUTS] 1\n[OUTPUTS] 1\n0.000000 -1.000000 \n0.500000 0.000000 \n1.000000 1.000000 \n");
+  r = cli({"scale", "--action", "unscale", "--in", path("scaled.trn"), "--out", path("back.trn"), "--scale",
+           path("plain.scl"), "--no-header"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(read("back.trn"), "0.000000 1.000000 \n5.000000 2.000000 \n10.000000 3.000000 \n");
+  r = cli({"scale", "--action", "stretch", "--in", "a", "--out", "b", "--scale", "c"});
+  EXPECT_EQ(r.exitCode, 2);
+  r = cli({"scale", "--action", "file", "--in", path("plain.dat"), "--out", path("x.trn"), "--scale", path("none.scl"),
+           "--inputs", "1", "--outputs", "1"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("File Error: Could not open file"), std::string::npos) << r.err;
 }
 
 }  // namespace

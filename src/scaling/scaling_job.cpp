@@ -1,0 +1,264 @@
+#include "scaling/scaling_job.h"
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "files/atomic_file.h"
+#include "files/buffered_reader.h"
+#include "files/c_format.h"
+#include "files/data_file_format.h"
+#include "scaling/scale_file.h"
+
+namespace nodelyx {
+namespace {
+
+constexpr const char* kUnrecognizable =
+    "Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.";
+
+enum class HeaderKind { InputsOnly = 1, InputsAndOutputs = 2, None = 3 };
+
+// One run of the job, from opening the files to committing or dropping
+// what it wrote.
+class ScalingRun {
+ public:
+  ScalingRun(ScalingJob& job, const ScalingCallbacks& callbacks, Reporter& reporter)
+      : job_(job), callbacks_(callbacks), reporter_(reporter), output_(job.outputPath) {}
+
+  bool run();
+
+ private:
+  bool running() const { return job_.running.load(std::memory_order_relaxed) != 0; }
+  void fail(const char* title, const std::string& text) {
+    reporter_.report(title, text, MessageIcon::Error);
+    job_.running.store(0);
+  }
+  void progress(int percent) {
+    if (percent != lastPercent_ && callbacks_.progress) callbacks_.progress(percent);
+    lastPercent_ = percent;
+  }
+  bool openFiles();
+  bool readHeader();
+  bool countPatterns();
+  bool computeRanges();
+  bool readScaleRanges();
+  void writeHeader();
+  void writeRows();
+  std::uint32_t columns() const { return ranges_.inputCount + ranges_.outputCount; }
+  double mapColumn(std::size_t c, double x) const;
+
+  ScalingJob& job_;
+  const ScalingCallbacks& callbacks_;
+  Reporter& reporter_;
+  std::unique_ptr<ByteSource> input_;
+  std::optional<BufferedReader> reader_;
+  AtomicFileWriter output_;
+  std::optional<AtomicFileWriter> scaleOutput_;
+  std::string scaleText_;
+  HeaderKind kind_ = HeaderKind::None;
+  std::uint64_t dataStart_ = 0;
+  std::uint64_t patterns_ = 0;
+  ScaleRanges ranges_;
+  int lastPercent_ = -1;
+};
+
+bool ScalingRun::openFiles() {
+  input_ = openFileSource(job_.inputPath);
+  if (!input_) fail("File Error", formatC("Could not open file %s", job_.inputPath.c_str()));
+  if (!output_.isOpen()) fail("File Error", formatC("Could not open file %s", job_.outputPath.c_str()));
+  if (job_.action == ScaleAction::ScaleFromRanges) {
+    scaleOutput_.emplace(job_.scalePath);
+    if (!scaleOutput_->isOpen()) fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
+  } else if (!readWholeFile(job_.scalePath, scaleText_)) {
+    fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
+  }
+  if (input_) reader_.emplace(*input_);
+  return running();
+}
+
+bool ScalingRun::readHeader() {
+  ranges_.inputCount = job_.inputCount;
+  ranges_.outputCount = job_.outputCount;
+  skipDataLeadingBlock(*reader_);
+  const std::uint64_t start = reader_->position();
+  if (!matchesKeyword(readWord(*reader_), "[INPUTS]")) {
+    kind_ = HeaderKind::None;
+    dataStart_ = start;
+    return true;
+  }
+  const auto inputs = readCount(*reader_);
+  if (!inputs || *inputs < 0 || *inputs > 0xffffffffLL) {
+    fail("Error", kUnrecognizable);
+    return false;
+  }
+  ranges_.inputCount = static_cast<std::uint32_t>(*inputs);
+  ranges_.outputCount = 0;
+  kind_ = HeaderKind::InputsOnly;
+  dataStart_ = reader_->position();
+  if (matchesKeyword(readWord(*reader_), "[OUTPUTS]")) {
+    const auto outputs = readCount(*reader_);
+    if (!outputs || *outputs < 0 || *outputs > 0xffffffffLL) {
+      fail("Error", kUnrecognizable);
+      return false;
+    }
+    ranges_.outputCount = static_cast<std::uint32_t>(*outputs);
+    kind_ = HeaderKind::InputsAndOutputs;
+    dataStart_ = reader_->position();
+  }
+  if (callbacks_.countsFound) callbacks_.countsFound(ranges_.inputCount, ranges_.outputCount);
+  return true;
+}
+
+bool ScalingRun::countPatterns() {
+  std::uint64_t values = 0;
+  reader_->seek(dataStart_);
+  const auto report = [this](int percent) { progress(percent); };
+  switch (countNumericValues(*reader_, job_.running, report, values)) {
+    case CountResult::Counted: break;
+    case CountResult::Cancelled: return false;
+    case CountResult::Unrecognizable: fail("Error", kUnrecognizable); return false;
+  }
+  if (columns() == 0) {
+    fail("Error", formatC("%s has no header: give its number of inputs and outputs.", job_.inputPath.c_str()));
+    return false;
+  }
+  patterns_ = values / columns();
+  if (patterns_ == 0) {
+    fail("Invalid # of patterns", formatC("%s contains 0 patterns.\nThe legal range is between 1 and %llu",
+                                          job_.inputPath.c_str(), 4294967295ull));
+    return false;
+  }
+  return true;
+}
+
+bool ScalingRun::computeRanges() {
+  reader_->seek(dataStart_);
+  const std::size_t n = columns();
+  ranges_.min.assign(n, 0.0);
+  ranges_.max.assign(n, 0.0);
+  const std::uint64_t interval = std::max<std::uint64_t>(1, patterns_ / 40);
+  for (std::uint64_t p = 0; p < patterns_; ++p) {
+    if (!running()) return false;
+    if (p % interval == 0) progress(20 + static_cast<int>(40 * p / patterns_));
+    for (std::size_t c = 0; c < n; ++c) {
+      double x = 0.0;
+      if (!readNextValue(*reader_, x)) {
+        fail("Error", kUnrecognizable);
+        return false;
+      }
+      ranges_.min[c] = p == 0 ? x : std::min(ranges_.min[c], x);
+      ranges_.max[c] = p == 0 ? x : std::max(ranges_.max[c], x);
+    }
+  }
+  ranges_.inputLow = job_.inputLow;
+  ranges_.inputHigh = job_.inputHigh;
+  ranges_.outputLow = job_.outputLow;
+  ranges_.outputHigh = job_.outputHigh;
+  scaleOutput_->write(formatScaleFile(ranges_));
+  return true;
+}
+
+bool ScalingRun::readScaleRanges() {
+  if (!readScaleFile(scaleText_, ranges_.inputCount, ranges_.outputCount, ranges_)) {
+    fail("Error", "Invalid Scale File");
+    return false;
+  }
+  return true;
+}
+
+void ScalingRun::writeHeader() {
+  if (!job_.writeHeader) return;
+  const bool inputs = kind_ != HeaderKind::None || ranges_.inputCount != 0;
+  const bool outputs = kind_ == HeaderKind::InputsAndOutputs || (kind_ == HeaderKind::None && ranges_.outputCount != 0);
+  if (inputs) output_.write(formatC("[INPUTS] %u\n", ranges_.inputCount));
+  if (outputs) output_.write(formatC("[OUTPUTS] %u\n", ranges_.outputCount));
+}
+
+double ScalingRun::mapColumn(std::size_t c, double x) const {
+  const bool input = c < ranges_.inputCount;
+  if (input ? !job_.scaleInputs : !job_.scaleOutputs) return x;
+  const double low = input ? ranges_.inputLow : ranges_.outputLow;
+  const double high = input ? ranges_.inputHigh : ranges_.outputHigh;
+  return mapScaleValue(x, ranges_.min[c], ranges_.max[c], low, high, job_.action == ScaleAction::UnscaleFromFile);
+}
+
+void ScalingRun::writeRows() {
+  reader_->seek(dataStart_);
+  writeHeader();
+  const bool fromRanges = job_.action == ScaleAction::ScaleFromRanges;
+  const std::uint64_t interval = std::max<std::uint64_t>(1, patterns_ / (fromRanges ? 40 : 80));
+  std::string row;
+  char number[400];
+  for (std::uint64_t p = 0; p < patterns_ && running(); ++p) {
+    if (p % interval == 0)
+      progress(fromRanges ? 60 + static_cast<int>(40 * p / patterns_) : 20 + static_cast<int>(80 * p / patterns_));
+    row.clear();
+    for (std::size_t c = 0; c < columns(); ++c) {
+      double x = 0.0;
+      if (!readNextValue(*reader_, x)) {
+        fail("Error", kUnrecognizable);
+        return;
+      }
+      const auto [end, error] = std::to_chars(number, number + sizeof number, mapColumn(c, x),
+                                              std::chars_format::fixed, 6);
+      row.append(number, error == std::errc() ? end : number);
+      row += ' ';
+    }
+    row += '\n';
+    output_.write(row);
+  }
+}
+
+bool ScalingRun::run() {
+  if (!openFiles() || !readHeader() || !countPatterns()) return false;
+  const bool ranged = job_.action == ScaleAction::ScaleFromRanges ? computeRanges() : readScaleRanges();
+  if (!ranged || !running()) return false;
+  writeRows();
+  if (!running()) return false;
+  if (scaleOutput_ && !scaleOutput_->commit()) {
+    fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
+    return false;
+  }
+  if (!output_.commit()) {
+    fail("File Error", formatC("Could not open file %s", job_.outputPath.c_str()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool runScalingJob(ScalingJob& job, const ScalingCallbacks& callbacks, Reporter& reporter) {
+  bool written = false;
+  {
+    ScalingRun run(job, callbacks, reporter);
+    written = run.run();
+  }  // what was not committed is removed here
+  if (callbacks.progress) callbacks.progress(0);
+  job.running.store(0);
+  return written;
+}
+
+ScalingWorker::ScalingWorker(ScalingJob& job, ScalingCallbacks callbacks, Reporter& reporter,
+                             std::function<void(bool)> finished)
+    : job_(job), callbacks_(std::move(callbacks)), reporter_(reporter), finished_(std::move(finished)) {
+  job_.running.store(1);
+  thread_ = std::thread([this] {
+    written_ = runScalingJob(job_, callbacks_, reporter_);
+    if (finished_) finished_(written_);
+  });
+}
+
+ScalingWorker::~ScalingWorker() {
+  abort();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool ScalingWorker::wait() {
+  if (thread_.joinable()) thread_.join();
+  return written_;
+}
+
+}  // namespace nodelyx
