@@ -16,7 +16,7 @@ void printUsageError(std::string_view command, const std::string& problem, std::
                problem.c_str(), static_cast<int>(usage.size()), usage.data());
 }
 
-std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const OptionSpec> specs,
+std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const KnownOption> known,
                                               std::size_t minPositional, std::size_t maxPositional,
                                               std::string_view command, std::string_view usage, bool& helpShown) {
   helpShown = false;
@@ -32,16 +32,16 @@ std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const Op
       parsed.positional.emplace_back(arg);
       continue;
     }
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : specs)
-      if (candidate.name == arg) spec = &candidate;
-    if (spec == nullptr) {
+    const KnownOption* option = nullptr;
+    for (const KnownOption& candidate : known)
+      if (candidate.name == arg) option = &candidate;
+    if (option == nullptr) {
       printUsageError(command, "unknown option '" + std::string(arg) + "'", usage);
       return std::nullopt;
     }
     std::vector<std::string>& values = parsed.options[std::string(arg)];
     values.clear();
-    for (int v = 0; v < spec->values; ++v) {
+    for (int v = 0; v < option->values; ++v) {
       if (++k >= args.size()) {
         printUsageError(command, "option '" + std::string(arg) + "' needs a value", usage);
         return std::nullopt;

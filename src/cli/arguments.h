@@ -15,7 +15,7 @@ namespace nodelyx::cli {
 
 using Arguments = std::span<const std::string_view>;
 
-struct OptionSpec {
+struct KnownOption {
   std::string_view name;  // with its dashes, e.g. "--epochs"
   int values;             // how many values follow it (0, 1 or 2)
 };
@@ -30,11 +30,11 @@ class ParsedArguments {
   std::string value(std::string_view name, std::size_t index = 0) const;
 };
 
-// Parses args against the specs. On "--help" prints usage to standard
+// Parses args against the known options. On "--help" prints usage to standard
 // output and sets helpShown. On an unknown option, a missing value or a
 // wrong number of positional names, prints the problem and usage to
 // standard error and returns nullopt.
-std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const OptionSpec> specs,
+std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const KnownOption> known,
                                               std::size_t minPositional, std::size_t maxPositional,
                                               std::string_view command, std::string_view usage, bool& helpShown);
 

@@ -38,7 +38,7 @@ DataReadOutcome readEither(const std::string& path, const DataCounts& counts, Re
 }  // namespace
 
 int runDataCommand(Arguments args) {
-  constexpr OptionSpec options[] = {{"--inputs", 1}, {"--outputs", 1}, {"--json", 0}};
+  constexpr KnownOption options[] = {{"--inputs", 1}, {"--outputs", 1}, {"--json", 0}};
   bool help = false;
   const auto parsed = parseArguments(args, options, 1, 1, "data", kUsage, help);
   if (!parsed) return help ? kExitOk : kExitUsage;

@@ -20,7 +20,7 @@ namespace {
 
 // Parses the arguments of a model command; false with exitCode set when the
 // command must end (help shown or a usage error).
-std::optional<ParsedArguments> parseModelArguments(Arguments args, std::span<const OptionSpec> options,
+std::optional<ParsedArguments> parseModelArguments(Arguments args, std::span<const KnownOption> options,
                                                    std::string_view command, std::string_view usage, int& exitCode) {
   bool help = false;
   auto parsed = parseArguments(args, options, 1, 1, command, usage, help);
@@ -66,7 +66,7 @@ struct ModelCommand {
 }  // namespace
 
 int runTestCommand(Arguments args) {
-  constexpr OptionSpec options[] = {{"--data", 1},    {"--output", 1},  {"--headers", 0},
+  constexpr KnownOption options[] = {{"--data", 1},    {"--output", 1},  {"--headers", 0},
                                     {"--targets", 0}, {"--inputs", 1}, {"--outputs", 1}};
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, options, "test", kTestUsage, exitCode);
@@ -97,7 +97,7 @@ int runTestCommand(Arguments args) {
 }
 
 int runExportCommand(Arguments args) {
-  constexpr OptionSpec options[] = {{"--lang", 1}, {"--output", 1}};
+  constexpr KnownOption options[] = {{"--lang", 1}, {"--output", 1}};
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, options, "export", kExportUsage, exitCode);
   if (!parsed) return exitCode;

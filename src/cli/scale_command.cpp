@@ -26,7 +26,7 @@ constexpr std::string_view kUsage =
     "  --no-header       write no [INPUTS]/[OUTPUTS] header into OUT\n"
     "  --inputs N --outputs N          counts of a file without a header\n";
 
-constexpr OptionSpec kOptions[] = {{"--action", 1},    {"--in", 1},          {"--out", 1},        {"--scale", 1},
+constexpr KnownOption kOptions[] = {{"--action", 1},    {"--in", 1},          {"--out", 1},        {"--scale", 1},
                                    {"--input-range", 2}, {"--output-range", 2}, {"--no-inputs", 0}, {"--no-outputs", 0},
                                    {"--no-header", 0},   {"--inputs", 1},       {"--outputs", 1}};
 

@@ -31,7 +31,7 @@ constexpr std::string_view kUsage =
     "  --quiet      no progress display\n"
     "  --json       print the result as one JSON object\n";
 
-constexpr OptionSpec kOptions[] = {{"--epochs", 1}, {"--seed", 1},    {"--weights", 1}, {"--inputs", 1},
+constexpr KnownOption kOptions[] = {{"--epochs", 1}, {"--seed", 1},    {"--weights", 1}, {"--inputs", 1},
                                    {"--outputs", 1}, {"--quiet", 0}, {"--json", 0}};
 
 // Ctrl-C asks the run to stop after its current epoch, as the Stop button.

@@ -57,7 +57,7 @@ class WeightBlock {
     values_.assign(layout.weightCount() + kSlack, T{});
   }
 
-  // The [l][j][i] index of the description.
+  // Weight i of neuron j in layer l, by the model's [l][j][i] index.
   T& at(int l, int j, int i) { return values_[index(l, j, i)]; }
   const T& at(int l, int j, int i) const { return values_[index(l, j, i)]; }
 
@@ -91,7 +91,7 @@ class NeuronBlock {
     values_.assign(layout.neuronCount(), T{});
   }
 
-  // The [l][j] index of the description.
+  // Neuron j of layer l, by the model's [l][j] index.
   T& at(int l, int j) { return values_[index(l, j)]; }
   const T& at(int l, int j) const { return values_[index(l, j)]; }
 

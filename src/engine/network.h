@@ -4,7 +4,7 @@
 // One thread at a time uses a Network (the GUI while idle, the training
 // thread while a run is active). Arrays are allocated once, at construction.
 //
-// Indexing follows the description of the model: per-weight values [l][j][i]
+// Indexing follows the model's notation: per-weight values [l][j][i]
 // (l = 1..L-1, neuron j of layer l, neuron i of layer l-1), per-neuron values
 // [l][j]; see layer_blocks.h for how they map onto memory.
 #pragma once

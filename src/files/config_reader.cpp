@@ -22,7 +22,7 @@ enum class KeyKind {
   Path,      // a companion file's path, the rest of the line
 };
 
-struct KeySpec {
+struct KeyDefinition {
   std::string_view key;  // lower case, without brackets
   KeyKind kind;
   ConfigField field;
@@ -30,7 +30,7 @@ struct KeySpec {
   int layer = 0;        // hidden layer 1..5
 };
 
-constexpr std::array<KeySpec, 40> kKeys = {{
+constexpr std::array<KeyDefinition, 40> kKeys = {{
     {"plotmem", KeyKind::Int, ConfigField::PlotMemorization, 0},
     {"prevsat", KeyKind::Int, ConfigField::PreventSaturation, 1},
     {"enforce_train", KeyKind::Int, ConfigField::EnforceTrainingStop, 1},
@@ -77,9 +77,9 @@ constexpr std::array<KeySpec, 40> kKeys = {{
 constexpr std::size_t kLongestKey = 15;
 constexpr long long kMaxNeurons = 4294967295LL;
 
-const KeySpec* findKey(std::string_view key) {
-  for (const KeySpec& spec : kKeys)
-    if (spec.key == key) return &spec;
+const KeyDefinition* findKey(std::string_view key) {
+  for (const KeyDefinition& entry : kKeys)
+    if (entry.key == key) return &entry;
   return nullptr;
 }
 
@@ -95,11 +95,11 @@ class ConfigParser {
 
  private:
   bool readKey(std::string& key);
-  Outcome assignDefault(const KeySpec& spec);
-  Outcome assignValue(const KeySpec& spec);
-  Outcome readHidden(const KeySpec& spec);
+  Outcome assignDefault(const KeyDefinition& entry);
+  Outcome assignValue(const KeyDefinition& entry);
+  Outcome readHidden(const KeyDefinition& entry);
   Outcome readLayers();
-  Outcome invalidValue(const KeySpec& spec, std::size_t position);
+  Outcome invalidValue(const KeyDefinition& entry, std::size_t position);
   void setPath(ConfigField field, std::string path);
 
   TextCursor cursor_;
@@ -113,13 +113,13 @@ bool ConfigParser::run() {
   bool anyValue = false;
   std::string key;
   while (readKey(key)) {
-    const KeySpec* spec = findKey(key);
-    if (spec == nullptr) continue;
+    const KeyDefinition* entry = findKey(key);
+    if (entry == nullptr) continue;
     if (!cursor_.valueFollows()) {
-      if (assignDefault(*spec) == Outcome::Stop) return false;
+      if (assignDefault(*entry) == Outcome::Stop) return false;
       continue;
     }
-    if (assignValue(*spec) == Outcome::Stop) return false;
+    if (assignValue(*entry) == Outcome::Stop) return false;
     anyValue = true;
   }
   return anyValue;
@@ -138,49 +138,49 @@ bool ConfigParser::readKey(std::string& key) {
   }
 }
 
-Outcome ConfigParser::assignDefault(const KeySpec& spec) {
-  switch (spec.kind) {
-    case KeyKind::Int: config_.setInt(spec.field, static_cast<std::int32_t>(spec.defaultValue)); break;
+Outcome ConfigParser::assignDefault(const KeyDefinition& entry) {
+  switch (entry.kind) {
+    case KeyKind::Int: config_.setInt(entry.field, static_cast<std::int32_t>(entry.defaultValue)); break;
     case KeyKind::Double:
-    case KeyKind::Adaptive: config_.setDouble(spec.field, spec.defaultValue); break;
+    case KeyKind::Adaptive: config_.setDouble(entry.field, entry.defaultValue); break;
     case KeyKind::Method: config_.setTrainingMethod(TrainingMethod::OnlineBackpropRandom); break;
     case KeyKind::Layers: config_.setLayerCount(3); break;
     case KeyKind::Hidden:
-      config_.setHiddenNeurons(spec.layer, 1);
-      config_.setHiddenActivation(spec.layer, ActivationType::Logistic);
+      config_.setHiddenNeurons(entry.layer, 1);
+      config_.setHiddenActivation(entry.layer, ActivationType::Logistic);
       break;
     case KeyKind::Output: config_.setOutputActivation(ActivationType::Logistic); break;
-    case KeyKind::Path: setPath(spec.field, {}); break;
+    case KeyKind::Path: setPath(entry.field, {}); break;
   }
   return Outcome::Continue;
 }
 
-Outcome ConfigParser::assignValue(const KeySpec& spec) {
+Outcome ConfigParser::assignValue(const KeyDefinition& entry) {
   const std::size_t start = cursor_.position();
-  switch (spec.kind) {
+  switch (entry.kind) {
     case KeyKind::Double: {
       const auto value = cursor_.readDouble();
-      if (!value) return invalidValue(spec, start);
-      config_.setDouble(spec.field, *value);
+      if (!value) return invalidValue(entry, start);
+      config_.setDouble(entry.field, *value);
       return Outcome::Continue;
     }
     case KeyKind::Adaptive:
-      config_.setDouble(spec.field, cursor_.readSeparatedNumber());
+      config_.setDouble(entry.field, cursor_.readSeparatedNumber());
       return Outcome::Continue;
     case KeyKind::Int:
     case KeyKind::Method:
     case KeyKind::Output: {
       const auto value = cursor_.readInteger();
-      if (!value || *value < INT32_MIN || *value > INT32_MAX) return invalidValue(spec, start);
+      if (!value || *value < INT32_MIN || *value > INT32_MAX) return invalidValue(entry, start);
       const auto code = static_cast<std::int32_t>(*value);
-      if (spec.kind == KeyKind::Int) config_.setInt(spec.field, code);
-      if (spec.kind == KeyKind::Method) config_.setTrainingMethod(static_cast<TrainingMethod>(code));
-      if (spec.kind == KeyKind::Output) config_.setOutputActivation(static_cast<ActivationType>(code));
+      if (entry.kind == KeyKind::Int) config_.setInt(entry.field, code);
+      if (entry.kind == KeyKind::Method) config_.setTrainingMethod(static_cast<TrainingMethod>(code));
+      if (entry.kind == KeyKind::Output) config_.setOutputActivation(static_cast<ActivationType>(code));
       return Outcome::Continue;
     }
     case KeyKind::Layers: return readLayers();
-    case KeyKind::Hidden: return readHidden(spec);
-    case KeyKind::Path: setPath(spec.field, std::string(cursor_.restOfLine())); return Outcome::Continue;
+    case KeyKind::Hidden: return readHidden(entry);
+    case KeyKind::Path: setPath(entry.field, std::string(cursor_.restOfLine())); return Outcome::Continue;
   }
   return Outcome::Continue;
 }
@@ -201,34 +201,34 @@ Outcome ConfigParser::readLayers() {
   return Outcome::Continue;
 }
 
-Outcome ConfigParser::readHidden(const KeySpec& spec) {
+Outcome ConfigParser::readHidden(const KeyDefinition& entry) {
   const std::size_t start = cursor_.position();
   const auto neurons = cursor_.readInteger();
-  if (!neurons) return invalidValue(spec, start);
+  if (!neurons) return invalidValue(entry, start);
   if (*neurons < 1 || *neurons > kMaxNeurons) {
     reporter_.report("Invalid of # neurons",
                      formatC("This file contains %lld neurons in hidden layer #%d\nThe legal range is "
                              "between 1 and %u",
-                             *neurons, spec.layer, 4294967295u),
+                             *neurons, entry.layer, 4294967295u),
                      MessageIcon::Error);
     return Outcome::Stop;
   }
-  config_.setHiddenNeurons(spec.layer, static_cast<std::uint32_t>(*neurons));
+  config_.setHiddenNeurons(entry.layer, static_cast<std::uint32_t>(*neurons));
   std::int32_t activation = 1;
   if (cursor_.valueFollows()) {
     const auto code = cursor_.readInteger();
-    if (!code || *code < INT32_MIN || *code > INT32_MAX) return invalidValue(spec, start);
+    if (!code || *code < INT32_MIN || *code > INT32_MAX) return invalidValue(entry, start);
     activation = static_cast<std::int32_t>(*code);
   }
-  config_.setHiddenActivation(spec.layer, static_cast<ActivationType>(activation));
+  config_.setHiddenActivation(entry.layer, static_cast<ActivationType>(activation));
   return Outcome::Continue;
 }
 
 // A value that is no number (or too large for its field) would leave the
 // setting undefined; the file is refused rather than half-read silently.
-Outcome ConfigParser::invalidValue(const KeySpec& spec, std::size_t position) {
+Outcome ConfigParser::invalidValue(const KeyDefinition& entry, std::size_t position) {
   const std::size_t line = cursor_.lineNumberAt(position);
-  std::string key(spec.key);
+  std::string key(entry.key);
   for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   reporter_.report("Error",
                    formatC("%.*s contains an invalid value for [%s] in line %zu.",

@@ -34,7 +34,7 @@ class WeightsFileTest : public ::testing::Test {
   RecordingReporter reporter;
 };
 
-TEST_F(WeightsFileTest, WritesTheDescribedLayout) {
+TEST_F(WeightsFileTest, WritesTheFileLayoutLineForLine) {
   const int sizes[] = {2, 2, 1};
   Network net(sizes, -100, 100);
   const double values[2][3] = {{0.5213, -1.2, 0.03}, {2.1, 0.77, -0.4}};

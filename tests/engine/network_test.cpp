@@ -40,7 +40,7 @@ class NetworkTest : public ::testing::Test {
 
 double logistic(double x) { return 1.0 / (1.0 + elementary::exp(-x)); }
 
-TEST_F(NetworkTest, ConstructionSetsTheDescribedStartState) {
+TEST_F(NetworkTest, ConstructionSetsTheStartState) {
   const int sizes[] = {3, 4, 2};
   Network net(sizes, -5.0, 5.0);
   EXPECT_EQ(net.layerCount(), 3);

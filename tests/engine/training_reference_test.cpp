@@ -1,6 +1,6 @@
 // One epoch of every method against a reference written plainly from the
-// description of the model: nested vectors indexed [l][j][i], loops in the
-// described order, its own random generator. Nothing here calls the
+// formulas of the model: nested vectors indexed [l][j][i], loops in the
+// engine's summation order, its own random generator. Nothing here calls the
 // engine's training code; the two must agree to the last bit. (exp and tanh
 // are the engine's elementary functions, the platform of both sides.)
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ namespace {
 using Matrix = std::vector<std::vector<double>>;
 
 struct Reference {
-  // The described generator and polar method, written again.
+  // The generator and the polar method, written again.
   std::uint32_t state = 1;
   int rand() {
     state = state * 214013u + 2531011u;

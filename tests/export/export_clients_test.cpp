@@ -49,7 +49,7 @@ const ClientCase kCases[] = {
 
 // A case's network with its input vectors (as text) and recalled outputs.
 struct Prepared {
-  const ClientCase* spec;
+  const ClientCase* clientCase;
   std::unique_ptr<Network> network;
   std::string inputText;
   std::vector<double> expected;  // pattern after pattern
@@ -113,8 +113,8 @@ const std::vector<Prepared>& prepared() {
 // and a network file path that holds every comment terminator.
 bool writeCode(const Prepared& p, bool (*writer)(const Network&, const fs::path&, const std::string&),
                const fs::path& path) {
-  scalingEnabled = p.spec->scaling ? 1 : 0;
-  const bool written = writer(*p.network, path, "/nets/*/{" + std::string(p.spec->name) + "}\n%{\n.net");
+  scalingEnabled = p.clientCase->scaling ? 1 : 0;
+  const bool written = writer(*p.network, path, "/nets/*/{" + std::string(p.clientCase->name) + "}\n%{\n.net");
   scalingEnabled = 0;
   return written;
 }
@@ -219,8 +219,8 @@ TEST_P(CompiledCodeTest, GivesTheNetworkResponse) {
   if (!haveTool(compiler.tool)) GTEST_SKIP() << compiler.tool << " is not installed; its generated code is not checked";
   testing::TempDir dir;
   for (const Prepared& p : prepared()) {
-    SCOPED_TRACE(p.spec->name);
-    const fs::path work = dir / p.spec->name;
+    SCOPED_TRACE(p.clientCase->name);
+    const fs::path work = dir / p.clientCase->name;
     fs::create_directories(work);
     ASSERT_TRUE(writeCode(p, compiler.writer, work / compiler.codeFile));
     ASSERT_TRUE(writeFileAtomically(work / compiler.driverFile, compiler.driver(*p.network)));
@@ -242,7 +242,7 @@ TEST(MatlabCodeTest, OctaveGivesTheNetworkResponseForAMatrixOfPatterns) {
   testing::TempDir dir;
   std::string script;
   for (const Prepared& p : prepared()) {
-    const std::string f = std::string("net_") + p.spec->name;
+    const std::string f = std::string("net_") + p.clientCase->name;
     ASSERT_TRUE(writeCode(p, writeMatlabCode, dir / (f + ".m")));
     ASSERT_TRUE(writeFileAtomically(dir / (f + ".in"), p.inputText));
     script += "Y = " + f + "(load('-ascii', '" + f + ".in')');\n";
@@ -255,7 +255,7 @@ TEST(MatlabCodeTest, OctaveGivesTheNetworkResponseForAMatrixOfPatterns) {
   std::string log;
   ASSERT_TRUE(run(dir.path(), "octave-cli --norc --no-history --quiet run_all.m", log)) << log;
   for (const Prepared& p : prepared()) {
-    const std::string f = std::string("net_") + p.spec->name;
+    const std::string f = std::string("net_") + p.clientCase->name;
     SCOPED_TRACE(f);
     const std::string usage = formatC("inputs must be a %d by n matrix\n", p.network->inputCount());
     EXPECT_NE(log.find(usage + f + " wrong height: 1\n"), std::string::npos) << log;

@@ -19,7 +19,7 @@ TrainingRecord onlineRun(std::uint32_t lastEpoch) {
   return record;
 }
 
-TEST(TrainingHistoryTest, WritesTheDescribedSection) {
+TEST(TrainingHistoryTest, WritesTheSectionLineForLine) {
   TrainingHistory history;
   appendRecord(history, onlineRun(500));
   std::string text;

@@ -5,7 +5,7 @@
 namespace nodelyx {
 namespace {
 
-TEST(ScaleFileTest, WritesTheDescribedLines) {
+TEST(ScaleFileTest, WritesTheKeysAndTheFormulaNotes) {
   ScaleRanges ranges;
   ranges.inputCount = 1;
   ranges.outputCount = 1;
