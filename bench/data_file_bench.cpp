@@ -20,10 +20,18 @@ std::string formatValue(int column) {
   const int draw = nodelyx::randomInt();
   char text[32];
   switch (column % 4) {
-    case 0: std::snprintf(text, sizeof text, "%.8f", draw / 32767.0); break;
-    case 1: std::snprintf(text, sizeof text, "%d", draw - 16384); break;
-    case 2: std::snprintf(text, sizeof text, "%.4e", draw * 1e-7); break;
-    default: std::snprintf(text, sizeof text, "%.5f", (draw - 16384) / 7.0); break;
+    case 0:
+      std::snprintf(text, sizeof text, "%.8f", draw / 32767.0);
+      break;
+    case 1:
+      std::snprintf(text, sizeof text, "%d", draw - 16384);
+      break;
+    case 2:
+      std::snprintf(text, sizeof text, "%.4e", draw * 1e-7);
+      break;
+    default:
+      std::snprintf(text, sizeof text, "%.5f", (draw - 16384) / 7.0);
+      break;
   }
   return text;
 }

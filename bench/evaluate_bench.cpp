@@ -28,8 +28,7 @@ void evaluateNetwork(benchmark::State& state, std::vector<int> sizes, int patter
   const double perIteration = static_cast<double>(net.connectionCount()) * patterns;
   state.counters["connections/s"] =
       benchmark::Counter(perIteration, benchmark::Counter::kIsIterationInvariantRate);
-  state.counters["patterns/s"] =
-      benchmark::Counter(patterns, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["patterns/s"] = benchmark::Counter(patterns, benchmark::Counter::kIsIterationInvariantRate);
   nodelyx::scalingEnabled = 0;
 }
 

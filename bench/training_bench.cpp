@@ -27,14 +27,19 @@ void trainNetwork(benchmark::State& state, TrainingMethod method, std::vector<in
   state.counters["CUPS"] = benchmark::Counter(perEpoch, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-BENCHMARK_CAPTURE(trainNetwork, online_16_64_4, TrainingMethod::OnlineBackprop, std::vector<int>{16, 64, 4}, 10000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(trainNetwork, online_64_256_10, TrainingMethod::OnlineBackprop, std::vector<int>{64, 256, 10},
-                  5000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(trainNetwork, online_16_64_4, TrainingMethod::OnlineBackprop, std::vector<int>{16, 64, 4},
+                  10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(trainNetwork, online_64_256_10, TrainingMethod::OnlineBackprop,
+                  std::vector<int>{64, 256, 10}, 5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(trainNetwork, rprop_16_64_4, TrainingMethod::Rprop, std::vector<int>{16, 64, 4}, 10000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(trainNetwork, rprop_64_256_10, TrainingMethod::Rprop, std::vector<int>{64, 256, 10}, 5000)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (nodelyx::readScaleFile(text, data[0] & 7u, (data[0] >> 3) & 3u, ranges)) {
     volatile double sum = 0;
     for (std::size_t c = 0; c < ranges.min.size(); ++c)
-      sum = sum + nodelyx::mapScaleValue(1.0, ranges.min[c], ranges.max[c], ranges.inputLow, ranges.inputHigh, c & 1);
+      sum = sum + nodelyx::mapScaleValue(1.0, ranges.min[c], ranges.max[c], ranges.inputLow, ranges.inputHigh,
+                                         c & 1);
     const std::string again = nodelyx::formatScaleFile(ranges);
     (void)again;
   }

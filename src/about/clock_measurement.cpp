@@ -64,7 +64,8 @@ bool readingsAgree(const std::uint64_t (&readings)[3]) {
 }
 
 std::uint32_t saturate(std::uint64_t value) {
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
 }
 
 // Totals are summed in 64 bits: a try held up by the scheduler must not wrap
@@ -167,12 +168,17 @@ std::uint32_t normalizedRate(std::uint64_t cycles, std::uint64_t microseconds) {
 
 std::uint32_t cyclesPerLoopIteration(int family) {
   switch (family) {
-    case 3: return 115;
-    case 4: return 47;
-    case 5: return 43;
+    case 3:
+      return 115;
+    case 4:
+      return 47;
+    case 5:
+      return 43;
     case 6:
-    case 7: return 38;
-    default: return 0;
+    case 7:
+      return 38;
+    default:
+      return 0;
   }
 }
 

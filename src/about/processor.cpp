@@ -23,7 +23,9 @@ struct CpuidRegisters {
 };
 
 // False when the instruction does not answer this leaf.
-bool cpuid(unsigned leaf, CpuidRegisters& r) { return __get_cpuid(leaf, &r.eax, &r.ebx, &r.ecx, &r.edx) != 0; }
+bool cpuid(unsigned leaf, CpuidRegisters& r) {
+  return __get_cpuid(leaf, &r.eax, &r.ebx, &r.ecx, &r.edx) != 0;
+}
 
 bool readLeaf1(CpuidRegisters& r) { return __get_cpuid_max(0, nullptr) >= 1 && cpuid(1, r); }
 
@@ -88,27 +90,39 @@ std::string_view vendorName(std::string_view vendor) {
   return "Clone";
 }
 
-std::string processorText(std::string_view vendor, int family, bool genuineIntel, std::uint32_t normalizedMhz) {
+std::string processorText(std::string_view vendor, int family, bool genuineIntel,
+                          std::uint32_t normalizedMhz) {
   if (genuineIntel) {
     switch (family) {
-      case 3: return "Intel 80386";
-      case 4: return "Intel 80486";
-      case 5: return "Intel Pentium";
-      case 6: return normalizedMhz > kPentiumProMaxMhz ? "Intel Pentium II" : "Intel PentiumPro";
-      default: return formatC("Intel Family %i", family);
+      case 3:
+        return "Intel 80386";
+      case 4:
+        return "Intel 80486";
+      case 5:
+        return "Intel Pentium";
+      case 6:
+        return normalizedMhz > kPentiumProMaxMhz ? "Intel Pentium II" : "Intel PentiumPro";
+      default:
+        return formatC("Intel Family %i", family);
     }
   }
   const std::string name(vendorName(vendor));
   switch (family) {
-    case 3: return name + " 80386";
-    case 4: return name + " 80486";
-    case 5: return name + " 80586";
-    case 6: return name + " 80686";
-    default: return formatC("%s Family %i", name.c_str(), family);
+    case 3:
+      return name + " 80386";
+    case 4:
+      return name + " 80486";
+    case 5:
+      return name + " 80586";
+    case 6:
+      return name + " 80686";
+    default:
+      return formatC("%s Family %i", name.c_str(), family);
   }
 }
 
-std::string describeProcessor(const ProcessorFacts& facts, std::uint32_t normalizedMhz, std::string_view machine) {
+std::string describeProcessor(const ProcessorFacts& facts, std::uint32_t normalizedMhz,
+                              std::string_view machine) {
   if (!facts.identified) return machine.empty() ? std::string(kUnknownVendor) : std::string(machine);
   return processorText(facts.vendor, facts.family(), facts.genuineIntel(), normalizedMhz);
 }

@@ -52,11 +52,13 @@ std::string_view vendorName(std::string_view vendor);
 // The processor's name: the Intel family names for a genuine Intel processor
 // (family 6 above 210 MHz is a Pentium II), otherwise the vendor name with
 // the family's generation. normalizedMhz is 0 when the rate is unknown.
-std::string processorText(std::string_view vendor, int family, bool genuineIntel, std::uint32_t normalizedMhz);
+std::string processorText(std::string_view vendor, int family, bool genuineIntel,
+                          std::uint32_t normalizedMhz);
 
 // The About box's processor name for these facts. A processor that could not
 // be identified is named by its architecture (machine), or by the unknown
 // vendor text when that is unknown too.
-std::string describeProcessor(const ProcessorFacts& facts, std::uint32_t normalizedMhz, std::string_view machine);
+std::string describeProcessor(const ProcessorFacts& facts, std::uint32_t normalizedMhz,
+                              std::string_view machine);
 
 }  // namespace nodelyx

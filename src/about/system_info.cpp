@@ -62,7 +62,8 @@ std::optional<std::uint64_t> parseMemAvailable(std::string_view meminfo) {
   std::uint64_t kb = 0;
   const char* end = meminfo.data() + meminfo.size();
   const auto [next, error] = std::from_chars(meminfo.data() + digits, end, kb);
-  if (error != std::errc() || !std::string_view(next, static_cast<std::size_t>(end - next)).starts_with(" kB"))
+  if (error != std::errc() ||
+      !std::string_view(next, static_cast<std::size_t>(end - next)).starts_with(" kB"))
     return std::nullopt;
   if (kb > UINT64_MAX >> 10) return std::nullopt;
   return kb << 10;
@@ -90,7 +91,8 @@ std::uint64_t totalMemoryKb(const MemoryStatus& memory) { return memory.totalPhy
 int freeMemoryPercent(const MemoryStatus& memory) {
   const double total = static_cast<double>(memory.totalPhysical) + static_cast<double>(memory.totalSwap);
   if (total <= 0) return 0;
-  const double available = static_cast<double>(memory.availablePhysical) + static_cast<double>(memory.availableSwap);
+  const double available =
+      static_cast<double>(memory.availablePhysical) + static_cast<double>(memory.availableSwap);
   return static_cast<int>(available * 100.0 / total);
 }
 

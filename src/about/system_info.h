@@ -39,11 +39,11 @@ int freeMemoryPercent(const MemoryStatus& memory);
 std::string operatingSystemText(std::string_view name, std::string_view release, std::string_view version);
 
 struct SystemInfo {
-  std::string processor;               // without its rate
-  std::uint32_t processorMhz = 0;      // normalized clock rate, 0 when unknown
+  std::string processor;           // without its rate
+  std::uint32_t processorMhz = 0;  // normalized clock rate, 0 when unknown
   std::uint64_t totalMemoryKb = 0;
   int freeMemoryPercent = 0;
-  std::string operatingSystem;         // empty when the system does not say
+  std::string operatingSystem;  // empty when the system does not say
 };
 
 // Identifies the processor, measures its clock and reads the memory status

@@ -40,8 +40,8 @@ void reportTooLarge(Reporter& reporter, unsigned long long bytes) {
 
 }  // namespace
 
-std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight, double maxWeight,
-                                      Reporter& reporter, const std::uint32_t* seed,
+std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight,
+                                      double maxWeight, Reporter& reporter, const std::uint32_t* seed,
                                       unsigned long long memoryLimit) {
   if (sizes.size() < 2 || sizes.size() > static_cast<std::size_t>(kMaxLayers) || sizes.front() == 0 ||
       sizes.back() == 0) {
@@ -72,9 +72,10 @@ std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, doub
   }
 }
 
-std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& reporter, const std::uint32_t* seed,
-                                      unsigned long long memoryLimit) {
-  return buildNetwork(config.layerSizes(), config.minWeight(), config.maxWeight(), reporter, seed, memoryLimit);
+std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& reporter,
+                                      const std::uint32_t* seed, unsigned long long memoryLimit) {
+  return buildNetwork(config.layerSizes(), config.minWeight(), config.maxWeight(), reporter, seed,
+                      memoryLimit);
 }
 
 void applyTopologyFromWeights(NetworkConfig& config, std::span<const std::uint32_t> sizes) {

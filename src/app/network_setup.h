@@ -22,8 +22,9 @@ std::unique_ptr<Network> buildNetwork(const NetworkConfig& config, Reporter& rep
                                       unsigned long long memoryLimit = defaultNetworkMemoryLimit());
 
 // The same for explicit layer sizes (a weights file's topology).
-std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight, double maxWeight,
-                                      Reporter& reporter, const std::uint32_t* seed = nullptr,
+std::unique_ptr<Network> buildNetwork(std::span<const std::uint32_t> sizes, double minWeight,
+                                      double maxWeight, Reporter& reporter,
+                                      const std::uint32_t* seed = nullptr,
                                       unsigned long long memoryLimit = defaultNetworkMemoryLimit());
 
 // A weights file's topology into the settings: layer count, inputs,

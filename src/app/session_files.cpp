@@ -43,23 +43,31 @@ void resetSession(Session& session) {
 
 bool SessionFileActions::open(FileKind kind, const std::string& path) {
   switch (kind) {
-    case FileKind::Network: return readNetworkConfig(path, session_.config, reporter_);
-    case FileKind::Training: return loadDataFile(session_, DataKind::Training, path, dataCallbacks, reporter_);
-    case FileKind::Testing: return loadDataFile(session_, DataKind::Testing, path, dataCallbacks, reporter_);
-    case FileKind::Weights: return openWeightsFile(session_, path, reporter_);
-    default: return false;
+    case FileKind::Network:
+      return readNetworkConfig(path, session_.config, reporter_);
+    case FileKind::Training:
+      return loadDataFile(session_, DataKind::Training, path, dataCallbacks, reporter_);
+    case FileKind::Testing:
+      return loadDataFile(session_, DataKind::Testing, path, dataCallbacks, reporter_);
+    case FileKind::Weights:
+      return openWeightsFile(session_, path, reporter_);
+    default:
+      return false;
   }
 }
 
 bool SessionFileActions::save(FileKind kind, const std::string& path) {
   switch (kind) {
-    case FileKind::Network: return writeNetworkConfig(session_.config, path);
-    case FileKind::Weights: return saveWeightsFile(session_, path, reporter_);
+    case FileKind::Network:
+      return writeNetworkConfig(session_.config, path);
+    case FileKind::Weights:
+      return saveWeightsFile(session_, path, reporter_);
     case FileKind::Output:
       if (!session_.network || !session_.testingDataLoaded()) return false;
       return writeOutputFile(path, *session_.network, session_.testingSet, session_.config.outputCount(),
                              outputChoices);
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -27,7 +27,9 @@ TrainingRecord recordTemplate(const NetworkConfig& config) {
     case TrainingMethod::DeltaBarDelta:
       record.parameters = {config.dbdIncrease(), config.dbdDecrease(), config.dbdAverage(), 0, 0};
       break;
-    default: record.parameters = {config.learningRate(), 0, 0, 0, 0}; break;
+    default:
+      record.parameters = {config.learningRate(), 0, 0, 0, 0};
+      break;
   }
   record.momentum = config.momentum();
   record.inputNoise = config.inputNoise();
@@ -66,16 +68,26 @@ RunSettings runSettingsOf(const NetworkConfig& config) {
 
 std::string_view stopReasonName(StopReason reason) {
   switch (reason) {
-    case StopReason::EpochLimit: return "epoch limit";
-    case StopReason::TrainingRmsError: return "training RMS error";
-    case StopReason::TrainingPercentCorrect: return "training percent correct";
-    case StopReason::TrainingMaxRmsError: return "training max RMS error";
-    case StopReason::TrainingMaxError: return "training max error";
-    case StopReason::TestingRmsError: return "testing RMS error";
-    case StopReason::TestingPercentCorrect: return "testing percent correct";
-    case StopReason::TestingMaxRmsError: return "testing max RMS error";
-    case StopReason::TestingMaxError: return "testing max error";
-    case StopReason::Stopped: return "interrupt";
+    case StopReason::EpochLimit:
+      return "epoch limit";
+    case StopReason::TrainingRmsError:
+      return "training RMS error";
+    case StopReason::TrainingPercentCorrect:
+      return "training percent correct";
+    case StopReason::TrainingMaxRmsError:
+      return "training max RMS error";
+    case StopReason::TrainingMaxError:
+      return "training max error";
+    case StopReason::TestingRmsError:
+      return "testing RMS error";
+    case StopReason::TestingPercentCorrect:
+      return "testing percent correct";
+    case StopReason::TestingMaxRmsError:
+      return "testing max RMS error";
+    case StopReason::TestingMaxError:
+      return "testing max error";
+    case StopReason::Stopped:
+      return "interrupt";
   }
   return "";
 }
@@ -240,9 +252,8 @@ bool TrainingRun::criterionMet(const RunSettings& settings, const EpochStatistic
     if (offset >= 0) reason = static_cast<StopReason>(static_cast<int>(firstReason) + offset);
     return offset >= 0;
   };
-  if (settings.enforceTrainingStop &&
-      check(stats.trainRms, stats.trainPercent, stats.trainMaxPatternRms, stats.trainMaxError,
-            StopReason::TrainingRmsError))
+  if (settings.enforceTrainingStop && check(stats.trainRms, stats.trainPercent, stats.trainMaxPatternRms,
+                                            stats.trainMaxError, StopReason::TrainingRmsError))
     return true;
   const Session& session = *session_;
   return settings.enforceTestingStop && session.testingDataLoaded() && session.testingSet.hasTargets() &&

@@ -63,9 +63,9 @@ std::string_view stopReasonName(StopReason reason);
 
 struct RunSummary {
   StopReason reason = StopReason::EpochLimit;
-  std::uint32_t epochsRun = 0;     // in this run
-  EpochStatistics last;            // of the last epoch (zero when none ran)
-  double seconds = 0;              // from the first epoch to the end of the wrap-up
+  std::uint32_t epochsRun = 0;  // in this run
+  EpochStatistics last;         // of the last epoch (zero when none ran)
+  double seconds = 0;           // from the first epoch to the end of the wrap-up
 };
 
 class TrainingObserver {

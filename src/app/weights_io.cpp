@@ -29,7 +29,8 @@ void dropConflictingSets(Session& session, const WeightsHeader& header, Reporter
 void applyActivations(NetworkConfig& config, const WeightsHeader& header) {
   const auto hiddenLayers = static_cast<int>(header.layerSizes.size()) - 2;
   if (header.layerTypes.empty()) {
-    for (int layer = 1; layer <= kHiddenLayerMax; ++layer) config.setHiddenActivation(layer, ActivationType::Logistic);
+    for (int layer = 1; layer <= kHiddenLayerMax; ++layer)
+      config.setHiddenActivation(layer, ActivationType::Logistic);
     config.setOutputActivation(ActivationType::Logistic);
     return;
   }
@@ -67,8 +68,8 @@ bool openWeightsText(Session& session, std::string_view text, std::string_view f
   applyActivations(config, *header);
   applyTopologyFromWeights(config, header->layerSizes);
   applyRanges(session, *header);
-  session.network = buildNetwork(header->layerSizes, config.minWeight(), config.maxWeight(), reporter, nullptr,
-                                 session.networkMemoryLimit);
+  session.network = buildNetwork(header->layerSizes, config.minWeight(), config.maxWeight(), reporter,
+                                 nullptr, session.networkMemoryLimit);
   if (!session.network) return false;
   session.network->setLearningRate(config.learningRate());
   if (loadWeights(*session.network, text, session.history, session.epochCount) != WeightsLoad::Loaded) {
@@ -97,9 +98,10 @@ bool saveWeightsFile(Session& session, const std::filesystem::path& path, Report
   }
   const std::string text = formatWeights(*session.network, scalingEnabled != 0, session.history);
   if (!writeFileAtomically(path, text)) {
-    reporter.report("Error",
-                    formatC("Unable to open weights file %s\nWeights not saved", path.filename().string().c_str()),
-                    MessageIcon::Error);
+    reporter.report(
+        "Error",
+        formatC("Unable to open weights file %s\nWeights not saved", path.filename().string().c_str()),
+        MessageIcon::Error);
     return false;
   }
   session.weightsModified = false;

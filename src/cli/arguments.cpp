@@ -18,7 +18,8 @@ void printUsageError(std::string_view command, const std::string& problem, std::
 
 std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const KnownOption> known,
                                               std::size_t minPositional, std::size_t maxPositional,
-                                              std::string_view command, std::string_view usage, bool& helpShown) {
+                                              std::string_view command, std::string_view usage,
+                                              bool& helpShown) {
   helpShown = false;
   ParsedArguments parsed;
   for (std::size_t k = 0; k < args.size(); ++k) {
@@ -50,7 +51,8 @@ std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const Kn
     }
   }
   if (parsed.positional.size() < minPositional || parsed.positional.size() > maxPositional) {
-    printUsageError(command, parsed.positional.size() < minPositional ? "missing file name" : "too many file names",
+    printUsageError(command,
+                    parsed.positional.size() < minPositional ? "missing file name" : "too many file names",
                     usage);
     return std::nullopt;
   }
@@ -63,8 +65,8 @@ bool integerOption(const ParsedArguments& parsed, std::string_view name, long lo
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error == std::errc() && end == text.data() + text.size() && value >= min && value <= max) return true;
   std::fprintf(stderr, "nodelyx-cli %.*s: %.*s needs a whole number from %lld to %lld, not '%s'\n",
-               static_cast<int>(command.size()), command.data(), static_cast<int>(name.size()), name.data(), min,
-               max, text.c_str());
+               static_cast<int>(command.size()), command.data(), static_cast<int>(name.size()), name.data(),
+               min, max, text.c_str());
   return false;
 }
 

@@ -36,7 +36,8 @@ class ParsedArguments {
 // standard error and returns nullopt.
 std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const KnownOption> known,
                                               std::size_t minPositional, std::size_t maxPositional,
-                                              std::string_view command, std::string_view usage, bool& helpShown);
+                                              std::string_view command, std::string_view usage,
+                                              bool& helpShown);
 
 // Reads an integer option in [min, max]; prints a usage error (and returns
 // false) for anything else.

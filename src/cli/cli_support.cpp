@@ -30,7 +30,8 @@ bool looksLikeWeights(const std::filesystem::path& path) {
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return false;
   std::string word = text.substr(first, 8);
-  std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(word.begin(), word.end(), word.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return word == "[layers]";
 }
 
@@ -41,8 +42,8 @@ bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts) {
   const bool inputs = parsed.has("--inputs"), outputs = parsed.has("--outputs");
   if (inputs != outputs) {
-    std::fprintf(stderr, "nodelyx-cli %.*s: --inputs and --outputs go together\n", static_cast<int>(command.size()),
-                 command.data());
+    std::fprintf(stderr, "nodelyx-cli %.*s: --inputs and --outputs go together\n",
+                 static_cast<int>(command.size()), command.data());
     return false;
   }
   if (!inputs) return true;
@@ -65,14 +66,15 @@ DataReadCallbacks dataReadCallbacks(const DataCounts& counts, bool showProgress,
   }
   callbacks.askInputsOutputs = [counts, &reporter](std::uint32_t values) -> std::optional<InputsOutputs> {
     if (counts.inputs) return InputsOutputs{*counts.inputs, *counts.outputs};
-    reporter.report("Please specify the number of Inputs and Outputs",
-                    formatC("Please enter the correct number of inputs and outputs.  The first line of this data "
-                            "file contains a total of %u values.  If this data file is formatted with one pattern "
-                            "per line, the total number of inputs and outputs should add up to %u.  To avoid this "
-                            "message in the future, please refer to the Nodelyx help file for an explanation of the "
-                            "training and testing data files.\n(Give the counts with --inputs N --outputs N.)",
-                            values, values),
-                    MessageIcon::Question);
+    reporter.report(
+        "Please specify the number of Inputs and Outputs",
+        formatC("Please enter the correct number of inputs and outputs.  The first line of this data "
+                "file contains a total of %u values.  If this data file is formatted with one pattern "
+                "per line, the total number of inputs and outputs should add up to %u.  To avoid this "
+                "message in the future, please refer to the Nodelyx help file for an explanation of the "
+                "training and testing data files.\n(Give the counts with --inputs N --outputs N.)",
+                values, values),
+        MessageIcon::Question);
     return std::nullopt;
   };
   return callbacks;
@@ -91,7 +93,8 @@ static bool openWeights(Session& session, const std::filesystem::path& path, Rep
 
 bool loadModel(Session& session, const std::filesystem::path& path, Reporter& reporter) {
   const std::string extension = lowerExtension(path);
-  if (extension == ".wts" || (extension != ".net" && looksLikeWeights(path))) return openWeights(session, path, reporter);
+  if (extension == ".wts" || (extension != ".net" && looksLikeWeights(path)))
+    return openWeights(session, path, reporter);
   if (!readNetworkConfig(path, session.config, reporter)) {
     reportFileMessage(reporter, "Could not read file %s", path.string());
     return false;
@@ -99,7 +102,8 @@ bool loadModel(Session& session, const std::filesystem::path& path, Reporter& re
   session.networkFile = path.string();
   std::filesystem::path weightsPath = session.config.weightsFile();
   if (weightsPath.empty()) {
-    reporter.report("Error", formatC("%s names no weights file: train it first.", path.filename().string().c_str()),
+    reporter.report("Error",
+                    formatC("%s names no weights file: train it first.", path.filename().string().c_str()),
                     MessageIcon::Error);
     return false;
   }
@@ -118,10 +122,18 @@ std::string jsonString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20)
           out += formatC("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));

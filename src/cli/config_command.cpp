@@ -44,9 +44,10 @@ int runConfigCommand(Arguments args) {
   applyPanelDefaults(config);
   if (!readNetworkConfig(input, config, reporter)) {
     if (reporter.count() == 0)
-      reporter.report("Error", "Could not read network configuration file " +
-                                   std::filesystem::path(input).filename().string(),
-                      MessageIcon::Error);
+      reporter.report(
+          "Error",
+          "Could not read network configuration file " + std::filesystem::path(input).filename().string(),
+          MessageIcon::Error);
     return 1;
   }
   if (output.empty()) {

@@ -26,7 +26,8 @@ DataReadOutcome readEither(const std::string& path, const DataCounts& counts, Re
   const DataReadCallbacks quietCallbacks = dataReadCallbacks(counts, false, first);
   DataReadOutcome outcome = readDataFileOnWorker(request, quietCallbacks, first);
   const bool noOutputsHeader =
-      first.messages.size() == 1 && first.messages[0].text.find("File missing header '[OUTPUTS] size'") != std::string::npos;
+      first.messages.size() == 1 &&
+      first.messages[0].text.find("File missing header '[OUTPUTS] size'") != std::string::npos;
   if (outcome.ok || !noOutputsHeader) {
     for (const Message& message : first.messages) reporter.report(message);
     return outcome;
@@ -48,7 +49,9 @@ int runDataCommand(Arguments args) {
   const std::string path = parsed->positional[0];
   DataReadOutcome outcome = readEither(path, counts, reporter);
   if (!outcome.ok) {
-    if (reporter.count() == 0) reporter.report("Nodelyx", "Could not read file " + std::filesystem::path(path).filename().string(), MessageIcon::Warning);
+    if (reporter.count() == 0)
+      reporter.report("Nodelyx", "Could not read file " + std::filesystem::path(path).filename().string(),
+                      MessageIcon::Warning);
     return kExitFailure;
   }
   PatternSet& set = outcome.set;
@@ -64,7 +67,8 @@ int runDataCommand(Arguments args) {
                 set.inputCount, set.outputCount);
     for (std::size_t c = 0; c < set.stride(); ++c) {
       column(c, low, high);
-      std::printf("%s{\"min\": %s, \"max\": %s}", c ? ", " : "", jsonNumber(low).c_str(), jsonNumber(high).c_str());
+      std::printf("%s{\"min\": %s, \"max\": %s}", c ? ", " : "", jsonNumber(low).c_str(),
+                  jsonNumber(high).c_str());
     }
     std::printf("]}\n");
     return kExitOk;

@@ -21,7 +21,8 @@ namespace {
 // Parses the arguments of a model command; false with exitCode set when the
 // command must end (help shown or a usage error).
 std::optional<ParsedArguments> parseModelArguments(Arguments args, std::span<const KnownOption> options,
-                                                   std::string_view command, std::string_view usage, int& exitCode) {
+                                                   std::string_view command, std::string_view usage,
+                                                   int& exitCode) {
   bool help = false;
   auto parsed = parseArguments(args, options, 1, 1, command, usage, help);
   exitCode = help ? kExitOk : kExitUsage;
@@ -66,8 +67,8 @@ struct ModelCommand {
 }  // namespace
 
 int runTestCommand(Arguments args) {
-  constexpr KnownOption options[] = {{"--data", 1},    {"--output", 1},  {"--headers", 0},
-                                    {"--targets", 0}, {"--inputs", 1}, {"--outputs", 1}};
+  constexpr KnownOption options[] = {{"--data", 1},    {"--output", 1}, {"--headers", 0},
+                                     {"--targets", 0}, {"--inputs", 1}, {"--outputs", 1}};
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, options, "test", kTestUsage, exitCode);
   if (!parsed) return exitCode;
@@ -114,9 +115,10 @@ int runExportCommand(Arguments args) {
   if (!model.loadModel()) return kExitFailure;
   const Session& session = model.session;
   const std::string output = parsed->value("--output");
-  const bool written = language == "c"        ? writeCCode(*session.network, output, session.networkFile)
-                       : language == "pascal" ? writePascalCode(*session.network, output, session.networkFile)
-                                              : writeMatlabCode(*session.network, output, session.networkFile);
+  const bool written = language == "c" ? writeCCode(*session.network, output, session.networkFile)
+                       : language == "pascal"
+                           ? writePascalCode(*session.network, output, session.networkFile)
+                           : writeMatlabCode(*session.network, output, session.networkFile);
   if (!written) {
     reportFileMessage(model.reporter, "Could not write file %s", output);
     return kExitFailure;
@@ -145,9 +147,10 @@ int runEvalCommand(Arguments args) {
     }
     if (count == 0 && cursor.atEnd()) continue;  // a blank line
     if (count != inputs.size() || !cursor.atEnd()) {
-      model.reporter.report("Error", formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
-                                       number, count, inputs.size()),
-                      MessageIcon::Error);
+      model.reporter.report("Error",
+                            formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
+                                    number, count, inputs.size()),
+                            MessageIcon::Error);
       return kExitFailure;
     }
     network.recall(inputs.data(), outputs.data());
@@ -167,11 +170,11 @@ int runHistoryCommand(Arguments args) {
   const Session& session = model.session;
   if (session.history.empty()) {
     model.reporter.report("Warning - Training history not available.",
-                    "The training history contains details about all training sessions\n"
-                    "associated with the currently loaded weights.\n\n"
-                    "You must either create a new set of weights by training a new network or\n"
-                    "load a previously saved weights file.",
-                    MessageIcon::Warning);
+                          "The training history contains details about all training sessions\n"
+                          "associated with the currently loaded weights.\n\n"
+                          "You must either create a new set of weights by training a new network or\n"
+                          "load a previously saved weights file.",
+                          MessageIcon::Warning);
     return kExitFailure;
   }
   std::string text;

@@ -26,9 +26,10 @@ constexpr std::string_view kUsage =
     "  --no-header       write no [INPUTS]/[OUTPUTS] header into OUT\n"
     "  --inputs N --outputs N          counts of a file without a header\n";
 
-constexpr KnownOption kOptions[] = {{"--action", 1},    {"--in", 1},          {"--out", 1},        {"--scale", 1},
-                                   {"--input-range", 2}, {"--output-range", 2}, {"--no-inputs", 0}, {"--no-outputs", 0},
-                                   {"--no-header", 0},   {"--inputs", 1},       {"--outputs", 1}};
+constexpr KnownOption kOptions[] = {{"--action", 1},    {"--in", 1},          {"--out", 1},
+                                    {"--scale", 1},     {"--input-range", 2}, {"--output-range", 2},
+                                    {"--no-inputs", 0}, {"--no-outputs", 0},  {"--no-header", 0},
+                                    {"--inputs", 1},    {"--outputs", 1}};
 
 std::atomic<int>* abortFlag = nullptr;
 extern "C" void abortOnInterrupt(int) {
@@ -103,7 +104,8 @@ int runScaleCommand(Arguments args) {
   }
   job.running.store(1);
   abortFlag = &job.running;
-  struct sigaction action {}, previous {};
+  struct sigaction action {
+  }, previous{};
   action.sa_handler = abortOnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &previous);

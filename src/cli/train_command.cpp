@@ -31,8 +31,8 @@ constexpr std::string_view kUsage =
     "  --quiet      no progress display\n"
     "  --json       print the result as one JSON object\n";
 
-constexpr KnownOption kOptions[] = {{"--epochs", 1}, {"--seed", 1},    {"--weights", 1}, {"--inputs", 1},
-                                   {"--outputs", 1}, {"--quiet", 0}, {"--json", 0}};
+constexpr KnownOption kOptions[] = {{"--epochs", 1},  {"--seed", 1},  {"--weights", 1}, {"--inputs", 1},
+                                    {"--outputs", 1}, {"--quiet", 0}, {"--json", 0}};
 
 // Ctrl-C asks the run to stop after its current epoch, as the Stop button.
 std::atomic<int>* interruptFlag = nullptr;
@@ -136,21 +136,25 @@ void printSummary(const Session& session, const RunSummary& summary, const std::
   const bool testing = session.testingDataLoaded() && session.testingSet.hasTargets();
   if (json) {
     std::printf(
-        "{\"epochs\": %u, \"epochs_run\": %u, \"train_rms\": %s, \"train_max_rms\": %s, \"train_max_error\": %s, "
-        "\"train_correct\": %u, \"train_percent_correct\": %s, \"test_rms\": %s, \"test_percent_correct\": %s, "
+        "{\"epochs\": %u, \"epochs_run\": %u, \"train_rms\": %s, \"train_max_rms\": %s, \"train_max_error\": "
+        "%s, "
+        "\"train_correct\": %u, \"train_percent_correct\": %s, \"test_rms\": %s, \"test_percent_correct\": "
+        "%s, "
         "\"stopped_by\": %s, \"seconds\": %s, \"connection_updates_per_second\": %s, \"weights_file\": %s}\n",
-        session.epochCount, summary.epochsRun, jsonNumber(s.trainRms).c_str(), jsonNumber(s.trainMaxPatternRms).c_str(),
-        jsonNumber(s.trainMaxError).c_str(), s.trainCorrect, jsonNumber(s.trainPercent).c_str(),
-        testing ? jsonNumber(s.testRms).c_str() : "null", testing ? jsonNumber(s.testPercent).c_str() : "null",
+        session.epochCount, summary.epochsRun, jsonNumber(s.trainRms).c_str(),
+        jsonNumber(s.trainMaxPatternRms).c_str(), jsonNumber(s.trainMaxError).c_str(), s.trainCorrect,
+        jsonNumber(s.trainPercent).c_str(), testing ? jsonNumber(s.testRms).c_str() : "null",
+        testing ? jsonNumber(s.testPercent).c_str() : "null",
         jsonString(stopReasonName(summary.reason)).c_str(), jsonNumber(summary.seconds).c_str(),
         jsonNumber(connectionsPerSecond).c_str(), jsonString(weights.string()).c_str());
     return;
   }
-  std::printf("Epoch %u (%u this run, %.3g s), stopped by %.*s: training RMS %g, max error %g, %u of %u correct "
-              "(%.4g %%)",
-              session.epochCount, summary.epochsRun, summary.seconds,
-              static_cast<int>(stopReasonName(summary.reason).size()), stopReasonName(summary.reason).data(),
-              s.trainRms, s.trainMaxError, s.trainCorrect, session.trainingSet.patternCount, s.trainPercent);
+  std::printf(
+      "Epoch %u (%u this run, %.3g s), stopped by %.*s: training RMS %g, max error %g, %u of %u correct "
+      "(%.4g %%)",
+      session.epochCount, summary.epochsRun, summary.seconds,
+      static_cast<int>(stopReasonName(summary.reason).size()), stopReasonName(summary.reason).data(),
+      s.trainRms, s.trainMaxError, s.trainCorrect, session.trainingSet.patternCount, s.trainPercent);
   if (testing) std::printf("; testing RMS %g, %.4g %% correct", s.testRms, s.testPercent);
   std::printf("\nWeights saved to %s\n", weights.string().c_str());
 }
@@ -191,10 +195,10 @@ int runTrainCommand(Arguments args) {
   const RunSummary& summary = progress.summary();
   const std::filesystem::path weights = weightsDestination(options, session);
   if (!saveWeightsFile(session, weights, reporter)) return kExitFailure;
-  const double cups = summary.seconds > 0 ? static_cast<double>(session.network->connectionCount()) *
-                                                session.trainingSet.patternCount * summary.epochsRun /
-                                                summary.seconds
-                                          : 0.0;
+  const double cups = summary.seconds > 0
+                          ? static_cast<double>(session.network->connectionCount()) *
+                                session.trainingSet.patternCount * summary.epochsRun / summary.seconds
+                          : 0.0;
   printSummary(session, summary, weights, cups, options.json);
   return kExitOk;
 }

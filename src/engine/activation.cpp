@@ -5,8 +5,7 @@
 namespace nodelyx {
 namespace {
 
-constexpr std::array<std::string_view, 4> kActivationNames = {"logistic", "tanh", "linear",
-                                                              "Gaussian"};
+constexpr std::array<std::string_view, 4> kActivationNames = {"logistic", "tanh", "linear", "Gaussian"};
 
 struct MethodNames {
   TrainingMethod method;
@@ -20,8 +19,7 @@ constexpr std::array<MethodNames, 6> kMethodNames = {{
     {TrainingMethod::Rprop, "Rprop", "RPROP"},
     {TrainingMethod::Quickprop, "Quickprop", "QuickProp"},
     {TrainingMethod::DeltaBarDelta, "Delta-Bar-Delta", "Delta-Bar-Delta"},
-    {TrainingMethod::OnlineBackpropRandom, "Online Back-Propagation (Randomize)",
-     "Online Backprop - Rand"},
+    {TrainingMethod::OnlineBackpropRandom, "Online Back-Propagation (Randomize)", "Online Backprop - Rand"},
 }};
 
 const MethodNames* findMethod(TrainingMethod method) {

@@ -27,10 +27,14 @@ enum class TrainingMethod : std::int32_t {
 // the same bits everywhere).
 inline double activate(ActivationType type, double x) {
   switch (type) {
-    case ActivationType::Logistic: return 1.0 / (1.0 + elementary::exp(-x));
-    case ActivationType::Tanh: return elementary::tanh(x);
-    case ActivationType::Linear: return x;
-    case ActivationType::Gaussian: return elementary::exp(-x * x / 2.0);
+    case ActivationType::Logistic:
+      return 1.0 / (1.0 + elementary::exp(-x));
+    case ActivationType::Tanh:
+      return elementary::tanh(x);
+    case ActivationType::Linear:
+      return x;
+    case ActivationType::Gaussian:
+      return elementary::exp(-x * x / 2.0);
   }
   return 0.0;
 }
@@ -39,10 +43,14 @@ inline double activate(ActivationType type, double x) {
 // output y (also for the Gaussian, where it is not the true derivative).
 inline double derivativeTerm(ActivationType type, double y) {
   switch (type) {
-    case ActivationType::Logistic: return y * (1.0 - y);
-    case ActivationType::Tanh: return 1.0 - y * y;
-    case ActivationType::Linear: return 1.0;
-    case ActivationType::Gaussian: return -y * elementary::exp(-y * y / 2.0);
+    case ActivationType::Logistic:
+      return y * (1.0 - y);
+    case ActivationType::Tanh:
+      return 1.0 - y * y;
+    case ActivationType::Linear:
+      return 1.0;
+    case ActivationType::Gaussian:
+      return -y * elementary::exp(-y * y / 2.0);
   }
   return 0.0;
 }

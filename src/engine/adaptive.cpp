@@ -109,14 +109,18 @@ void Network::quickpropUpdate() {
     };
     if (c < 0.0) {
       if (slope > 0.0) d = -(slope * r);
-      if (slope < shrink * p) quadratic();
-      else d = d + c * mu;
+      if (slope < shrink * p)
+        quadratic();
+      else
+        d = d + c * mu;
     } else if (c == 0.0) {
       d = -(slope * r);
     } else if (c > 0.0) {
       if (slope < 0.0) d = -(slope * r);
-      if (slope > shrink * p) quadratic();
-      else d = d + c * mu;
+      if (slope > shrink * p)
+        quadratic();
+      else
+        d = d + c * mu;
     }
     p = slope;
     applyStep(w, c, d, tail);

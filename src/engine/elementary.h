@@ -17,7 +17,7 @@ namespace detail {
 inline constexpr double kInvLn2 = 1.44269504088896338700e+00;
 inline constexpr double kLn2Hi = 6.93147180369123816490e-01;  // few bits: k * kLn2Hi is exact
 inline constexpr double kLn2Lo = 1.90821492927058770002e-10;
-inline constexpr double kRoundShift = 6755399441055744.0;       // 1.5 * 2^52: rounds to an integer
+inline constexpr double kRoundShift = 6755399441055744.0;  // 1.5 * 2^52: rounds to an integer
 inline constexpr double kOverflow = 7.09782712893383973096e+02;
 inline constexpr double kUnderflow = -7.45133219101941108420e+02;
 // Remez coefficients of the rational approximation of exp on [-ln2/2, ln2/2].

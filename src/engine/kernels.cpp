@@ -42,10 +42,10 @@ struct Table {
   decltype(&kernels_baseline::batchUpdate) batchUpdate;
 };
 
-#define NODELYX_TABLE(name, ns)                                                                        \
-  Table {                                                                                              \
+#define NODELYX_TABLE(name, ns)                                                                          \
+  Table {                                                                                                \
     name, ns::weightedSums, ns::backSums, ns::activateLayer, ns::onlineUpdateLayer, ns::accumulateLayer, \
-        ns::batchUpdate                                                                                \
+        ns::batchUpdate                                                                                  \
   }
 
 std::vector<Table> supportedTables() {
@@ -92,8 +92,9 @@ void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, s
   table().onlineUpdateLayer(w, c, r, x, sources, deltas, neurons, k);
 }
 
-void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x, std::size_t sources,
-                     const double* const* deltas, const double* rateFactors, std::size_t neurons) {
+void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x,
+                     std::size_t sources, const double* const* deltas, const double* rateFactors,
+                     std::size_t neurons) {
   table().accumulateLayer(patterns, b, r, x, sources, deltas, rateFactors, neurons);
 }
 

@@ -67,7 +67,9 @@ class WeightBlock {
 
   std::span<T> all() { return std::span<T>(values_).first(layout_.weightCount()); }
   std::span<const T> all() const { return std::span<const T>(values_).first(layout_.weightCount()); }
-  void fill(T value) { std::fill(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(layout_.weightCount()), value); }
+  void fill(T value) {
+    std::fill(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(layout_.weightCount()), value);
+  }
 
  private:
   std::size_t index(int l, int j, int i) const {

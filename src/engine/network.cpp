@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-
 namespace nodelyx {
 
 std::atomic<int> scalingEnabled{0};
@@ -13,10 +12,18 @@ std::atomic<int> scalingEnabled{0};
 bool saturationBoundsFor(ActivationType type, SaturationBounds& bounds) {
   constexpr double kFloatMax = std::numeric_limits<float>::max();
   switch (type) {
-    case ActivationType::Logistic: bounds = {0.99, 0.01}; return true;
-    case ActivationType::Tanh: bounds = {0.99, -0.99}; return true;
-    case ActivationType::Linear: bounds = {kFloatMax, -kFloatMax}; return true;
-    case ActivationType::Gaussian: bounds = {2.0, 0.01}; return true;
+    case ActivationType::Logistic:
+      bounds = {0.99, 0.01};
+      return true;
+    case ActivationType::Tanh:
+      bounds = {0.99, -0.99};
+      return true;
+    case ActivationType::Linear:
+      bounds = {kFloatMax, -kFloatMax};
+      return true;
+    case ActivationType::Gaussian:
+      bounds = {2.0, 0.01};
+      return true;
   }
   return false;
 }
@@ -30,25 +37,23 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
   layerTypes.assign(layers, ActivationType::Logistic);
   saturationHigh.assign(layers, 0.99);
   saturationLow.assign(layers, 0.01);
-  for (WeightBlock<double>* block : {&weights, &prevWeightChange, &batchWeightChange,
-                                     &prevWeightSlope, &weightRates, &weightBars})
+  for (WeightBlock<double>* block :
+       {&weights, &prevWeightChange, &batchWeightChange, &prevWeightSlope, &weightRates, &weightBars})
     block->allocate(layout_);
-  for (NeuronBlock<double>* block : {&biases, &prevBiasChange, &batchBiasChange, &prevBiasSlope,
-                                     &netInputs, &outputs, &recallOutputs, &deltas, &biasRates,
-                                     &biasBars})
+  for (NeuronBlock<double>* block : {&biases, &prevBiasChange, &batchBiasChange, &prevBiasSlope, &netInputs,
+                                     &outputs, &recallOutputs, &deltas, &biasRates, &biasBars})
     block->allocate(layout_);
   saturationCounts.allocate(layout_);
   const auto columns = static_cast<std::size_t>(inputCount() + outputCount());
-  for (std::vector<double>* range : {&fromMin, &fromMax, &toMin, &toMax})
-    range->assign(columns, 0.0);
+  for (std::vector<double>* range : {&fromMin, &fromMax, &toMin, &toMax}) range->assign(columns, 0.0);
   outputError.assign(static_cast<std::size_t>(outputCount()), 0.0);
   outputErrorData.assign(static_cast<std::size_t>(outputCount()), 0.0);
   for (auto* factors : {&scale_.inFactor, &scale_.inFactorFromMin})
     factors->assign(static_cast<std::size_t>(inputCount()), 0.0);
   for (auto* factors : {&scale_.outFactor, &scale_.outFactorFromMin, &scale_.unFactor, &scale_.unFactorToMin})
     factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
-  blockScratch_.assign(kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())),
-                       0.0);
+  blockScratch_.assign(
+      kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())), 0.0);
   randomizeWeights();
   momentum = 0.0;
   inputNoise = 0.0;

@@ -201,7 +201,7 @@ class Network {
   // not divide again for each; the arithmetic per pattern is unchanged.
   struct ScaleCache {
     bool enabled = false;
-    std::vector<double> inFactor, inFactorFromMin;                        // per input
+    std::vector<double> inFactor, inFactorFromMin;                             // per input
     std::vector<double> outFactor, outFactorFromMin, unFactor, unFactorToMin;  // per output
   };
   void refreshScaling();

@@ -55,7 +55,8 @@ void Network::scaleInputs(const double* input, double noiseSigma, double* layerZ
 double Network::unscaleOutput(int k, double y) const {
   if (!scale_.enabled) return y;
   const auto at = static_cast<std::size_t>(k);
-  return scale_.unFactor[at] * y + fromMin[static_cast<std::size_t>(inputCount() + k)] - scale_.unFactorToMin[at];
+  return scale_.unFactor[at] * y + fromMin[static_cast<std::size_t>(inputCount() + k)] -
+         scale_.unFactorToMin[at];
 }
 
 void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma) {
@@ -117,7 +118,8 @@ void Network::deltasInto(const Slot& slot) const {
   double* outputDeltas = slot.deltas + layout_.neuronStart(last);
   const double* y = slot.outputs + layout_.neuronStart(last);
   const ActivationType outputType = layerTypes[static_cast<std::size_t>(last)];
-  for (int j = 0; j < layerSize(last); ++j) outputDeltas[j] = derivativeTerm(outputType, y[j]) * slot.error[j];
+  for (int j = 0; j < layerSize(last); ++j)
+    outputDeltas[j] = derivativeTerm(outputType, y[j]) * slot.error[j];
   for (int l = last - 1; l >= 1; --l) {
     double* layerDeltas = slot.deltas + layout_.neuronStart(l);
     const auto n = static_cast<std::size_t>(layerSize(l));

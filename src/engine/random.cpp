@@ -20,7 +20,8 @@ int randomInt() {
 }
 
 std::uint32_t randomIndex(std::uint32_t count) {
-  if (count <= static_cast<std::uint32_t>(kRandomMax) + 1) return static_cast<std::uint32_t>(randomInt()) % count;
+  if (count <= static_cast<std::uint32_t>(kRandomMax) + 1)
+    return static_cast<std::uint32_t>(randomInt()) % count;
   const auto high = static_cast<std::uint64_t>(randomInt());
   const auto low = static_cast<std::uint64_t>(randomInt());
   return static_cast<std::uint32_t>(((high << 15) | low) % count);

@@ -17,12 +17,15 @@ void Network::setTrainingMethod(TrainingMethod code, const AdaptiveSettings& set
       setRpropParams(settings.rpropIncrease, settings.rpropDecrease, settings.rpropMaxStep,
                      settings.rpropMinStep, settings.rpropInitialStep);
       break;
-    case TrainingMethod::Quickprop: setQuickpropMu(settings.quickpropMaxGrowth); break;
+    case TrainingMethod::Quickprop:
+      setQuickpropMu(settings.quickpropMaxGrowth);
+      break;
     case TrainingMethod::DeltaBarDelta:
       clearBatchChanges();
       setDbdParams(settings.dbdIncrease, settings.dbdDecrease, settings.dbdAverage);
       break;
-    default: break;
+    default:
+      break;
   }
   for (NeuronBlock<double>* block : {&prevBiasSlope, &prevBiasChange, &biasBars}) block->fill(0.0);
   for (WeightBlock<double>* block : {&prevWeightSlope, &prevWeightChange, &weightBars}) block->fill(0.0);
@@ -144,11 +147,11 @@ void Network::applyOnlineUpdate() {
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     const double* layerDeltas = deltas.layer(l);
-    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l), biasRates.layer(l), &one, 1, layerDeltas,
-                               n, constants);
+    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l), biasRates.layer(l), &one, 1,
+                               layerDeltas, n, constants);
     kernels::onlineUpdateLayer(weights.layer(l), prevWeightChange.layer(l), weightRates.layer(l),
-                               outputs.layer(l - 1), static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n,
-                               constants);
+                               outputs.layer(l - 1), static_cast<std::size_t>(layerSize(l - 1)), layerDeltas,
+                               n, constants);
   }
 }
 
@@ -166,9 +169,9 @@ void Network::clearBatchChanges() {
 void Network::applyBatchUpdate() {
   const kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
   kernels::batchUpdate(biases.fromLayerOne().data(), prevBiasChange.fromLayerOne().data(),
-                          batchBiasChange.fromLayerOne().data(), biases.fromLayerOne().size(), constants);
+                       batchBiasChange.fromLayerOne().data(), biases.fromLayerOne().size(), constants);
   kernels::batchUpdate(weights.all().data(), prevWeightChange.all().data(), batchWeightChange.all().data(),
-                          weights.all().size(), constants);
+                       weights.all().size(), constants);
 }
 
 }  // namespace nodelyx

@@ -6,8 +6,8 @@ namespace nodelyx {
 
 // Read by every epoch (the training run passes fresh values each epoch).
 struct EpochSettings {
-  double patternClip = 1.0;   // rate factor of learned patterns; >= 1 turns clipping off
-  double errorMargin = 0.1;   // a pattern whose RMS error is within this is learned
+  double patternClip = 1.0;  // rate factor of learned patterns; >= 1 turns clipping off
+  double errorMargin = 0.1;  // a pattern whose RMS error is within this is learned
   bool preventSaturation = false;
   int saturationThreshold = 80;  // percent of patterns
 };

@@ -38,9 +38,7 @@ void Network::randomizeWeights(std::uint32_t seed) {
   }
 }
 
-void Network::perturbWeights(int percent) {
-  perturbWeights(percent, timeSeed());
-}
+void Network::perturbWeights(int percent) { perturbWeights(percent, timeSeed()); }
 
 void Network::perturbWeights(int percent, std::uint32_t seed) {
   seedRandom(seed);

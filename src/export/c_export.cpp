@@ -36,7 +36,8 @@ void appendHeader(std::string& out, const Network& network, const ExportHeader& 
 void appendSizes(std::string& out, const Network& network) {
   const int hidden = hiddenCount(network);
   out += "#define INPUTS    " + str(network.inputCount()) + "\n";
-  for (int h = 1; h <= hidden; ++h) out += "#define HIDDEN" + str(h) + "   " + str(network.layerSize(h)) + "\n";
+  for (int h = 1; h <= hidden; ++h)
+    out += "#define HIDDEN" + str(h) + "   " + str(network.layerSize(h)) + "\n";
   out += "#define OUTPUTS   " + str(network.outputCount()) + "\n\n";
   for (int h = 1; h <= hidden; ++h) {
     out += "#define HIDDEN" + str(h) + "_INDEX  (INPUTS";
@@ -129,7 +130,8 @@ void appendHiddenLayer(std::string& out, const Network& network, int h) {
   } else {
     const std::string previous = str(h - 1);
     out += "     for (j=0;j<HIDDEN" + previous + ";j++) \n";
-    out += "     {\n         " + target + " += NEURON[HIDDEN" + previous + "_INDEX + j]*" + matrix + "[i][j]; \n     }\n";
+    out += "     {\n         " + target + " += NEURON[HIDDEN" + previous + "_INDEX + j]*" + matrix +
+           "[i][j]; \n     }\n";
     out += "     " + target + " += " + matrix + "[i][HIDDEN" + previous + "]; /* BIAS */ \n";
   }
   out += "     " + target + " = " + functionCall(layerType(network, h)) + " " + target + " ); \n";
@@ -149,7 +151,8 @@ void appendOutputLayer(std::string& out, const Network& network) {
   } else {
     const std::string last = str(hidden);
     out += "     for (j=0;j<HIDDEN" + last + ";j++) \n";
-    out += "     { \n          " + target + " += NEURON[HIDDEN" + last + "_INDEX + j]*" + matrix + "[i][j]; \n     }\n";
+    out += "     { \n          " + target + " += NEURON[HIDDEN" + last + "_INDEX + j]*" + matrix +
+           "[i][j]; \n     }\n";
     out += "     " + target + " += " + matrix + "[i][HIDDEN" + last + "]; /* BIAS */\n";
   }
   out += "     " + target + " = " + functionCall(layerType(network, hidden + 1)) + " " + target + " ); \n";
@@ -160,7 +163,9 @@ void appendEvalEnd(std::string& out, bool scaling) {
   out += " /* Copy outputs to output array */ \n";
   if (scaling) {
     out += " for (i=0;i<OUTPUTS;i++) \n {\n";
-    out += "     F = (R_MAX[i+INPUTS]-R_MIN[i+INPUTS])/(S_MAX[i+INPUTS]-S_MIN[i+INPUTS]); /* unscale factor */\n";
+    out +=
+        "     F = (R_MAX[i+INPUTS]-R_MIN[i+INPUTS])/(S_MAX[i+INPUTS]-S_MIN[i+INPUTS]); /* unscale factor "
+        "*/\n";
     out += "     outputs[i] = F * NEURON[OUTPUT_INDEX + i] + R_MIN[i+INPUTS] - F * S_MIN[i+INPUTS]; \n";
     out += " }\n\n";
   } else {

@@ -31,8 +31,10 @@ std::string formatMatlabCode(const Network& network, bool scaling, const ExportH
 // written, leaving any previous file intact. The Pascal unit and the Matlab
 // function take their names from the path.
 bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile);
-bool writePascalCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile);
-bool writeMatlabCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile);
+bool writePascalCode(const Network& network, const std::filesystem::path& path,
+                     const std::string& networkFile);
+bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
+                     const std::string& networkFile);
 
 // The unit name of a Pascal file (the file name up to its last dot) and the
 // function name of a Matlab file (the file name without its two-character

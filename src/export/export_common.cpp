@@ -72,10 +72,14 @@ std::string joinNumbers(const std::vector<double>& values, const NonFiniteSpelli
 
 std::string functionCall(ActivationType type) {
   switch (type) {
-    case ActivationType::Logistic: return "sigmoid(";
-    case ActivationType::Tanh: return "ftanh(";
-    case ActivationType::Linear: return "linear(";
-    case ActivationType::Gaussian: return "gaussian(";
+    case ActivationType::Logistic:
+      return "sigmoid(";
+    case ActivationType::Tanh:
+      return "ftanh(";
+    case ActivationType::Linear:
+      return "linear(";
+    case ActivationType::Gaussian:
+      return "gaussian(";
   }
   return "inactive(";
 }
@@ -89,7 +93,10 @@ bool usesInactiveLayer(const Network& network) {
 }
 
 std::vector<RangeVector> rangeVectors(const Network& network) {
-  return {{"R_MIN", network.fromMin}, {"R_MAX", network.fromMax}, {"S_MIN", network.toMin}, {"S_MAX", network.toMax}};
+  return {{"R_MIN", network.fromMin},
+          {"R_MAX", network.fromMax},
+          {"S_MIN", network.toMin},
+          {"S_MAX", network.toMax}};
 }
 
 ExportHeader headerDatedNow(const std::string& networkFile) { return {networkFile, currentTimestamp()}; }

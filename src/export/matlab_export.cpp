@@ -24,15 +24,20 @@ std::string str(int value) { return std::to_string(value); }
 // outputs 0 for codes outside 1..4.
 std::string activation(ActivationType type) {
   switch (type) {
-    case ActivationType::Logistic: return "1./(1 + exp(-tmp));\n\n";
-    case ActivationType::Tanh: return "tanh(tmp);\n\n";
-    case ActivationType::Linear: return "tmp;\n\n";
-    case ActivationType::Gaussian: return "exp(-tmp.*tmp/2);\n\n";
+    case ActivationType::Logistic:
+      return "1./(1 + exp(-tmp));\n\n";
+    case ActivationType::Tanh:
+      return "tanh(tmp);\n\n";
+    case ActivationType::Linear:
+      return "tmp;\n\n";
+    case ActivationType::Gaussian:
+      return "exp(-tmp.*tmp/2);\n\n";
   }
   return "zeros(size(tmp));\n\n";
 }
 
-void appendHeader(std::string& out, const Network& network, const ExportHeader& header, const std::string& name) {
+void appendHeader(std::string& out, const Network& network, const ExportHeader& header,
+                  const std::string& name) {
   const std::string nIn = str(network.inputCount());
   out += "%% Neural network function for Matlab created by " + exportcode::productAndVersion() + "\n";
   out += "%% Network file name: " + exportcode::commentSafeFileName(header, "") + "\n";
@@ -125,8 +130,9 @@ void appendEnd(std::string& out, bool scaling) {
   if (scaling) {
     out += "%% Unscale the outputs\n\n";
     out += "%% Scale factor for outputs\n";
-    out += "Fouts = (R_MAX(INPUTS+1:length(R_MAX)) - R_MIN(INPUTS+1:length(R_MIN))) ./ "
-           "(S_MAX(INPUTS+1:length(S_MAX)) - S_MIN(INPUTS+1:length(S_MIN)));\n";
+    out +=
+        "Fouts = (R_MAX(INPUTS+1:length(R_MAX)) - R_MIN(INPUTS+1:length(R_MIN))) ./ "
+        "(S_MAX(INPUTS+1:length(S_MAX)) - S_MIN(INPUTS+1:length(S_MIN)));\n";
     out += "Fouts_mat = [];\nSmin_mat = [];\nRmin_mat = [];\n";
     out += "for i = 1:size(outputs,1)\n";
     out += "    Fouts_mat = [Fouts_mat; Fouts];\n";
@@ -158,10 +164,11 @@ std::string matlabFunctionName(const std::filesystem::path& path) {
   return name.size() < 2 ? std::string() : name.substr(0, name.size() - 2);
 }
 
-bool writeMatlabCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile) {
+bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
+                     const std::string& networkFile) {
   const bool scaling = scalingEnabled.load() != 0;
-  return writeFileAtomically(
-      path, formatMatlabCode(network, scaling, exportcode::headerDatedNow(networkFile), matlabFunctionName(path)));
+  return writeFileAtomically(path, formatMatlabCode(network, scaling, exportcode::headerDatedNow(networkFile),
+                                                    matlabFunctionName(path)));
 }
 
 }  // namespace nodelyx

@@ -153,13 +153,14 @@ void appendHiddenLayer(std::string& out, const Network& network, int h) {
   out += " for i:=0 to HIDDEN" + str(h) + "-1 do\n   begin\n";
   if (h == 1) {
     out += "     for j:=0 to NUMINPUTS-1 do\n";
-    out += "     begin\n         " + target + " := " + target + " + NEURON[j]*" + matrix + "[i][j]; \n     end;\n";
+    out += "     begin\n         " + target + " := " + target + " + NEURON[j]*" + matrix +
+           "[i][j]; \n     end;\n";
     out += "     " + target + " := " + target + " + " + matrix + "[i][NUMINPUTS]; { BIAS }\n";
   } else {
     const std::string previous = str(h - 1);
     out += "     for j:=0 to HIDDEN" + previous + "-1 do\n";
-    out += "     begin\n         " + target + " := " + target + " + NEURON[HIDDEN" + previous + "_INDEX + j]*" +
-           matrix + "[i][j]; \n     end;\n";
+    out += "     begin\n         " + target + " := " + target + " + NEURON[HIDDEN" + previous +
+           "_INDEX + j]*" + matrix + "[i][j]; \n     end;\n";
     out += "     " + target + " := " + target + " + " + matrix + "[i][HIDDEN" + previous + "]; { BIAS } \n";
   }
   out += "     " + target + " := " + functionCall(layerType(network, h)) + " " + target + " ); \n";
@@ -174,7 +175,8 @@ void appendOutputLayer(std::string& out, const Network& network) {
   out += " for i:=0 to NUMOUTPUTS-1 do\n   begin\n";
   if (hidden == 0) {
     out += "     for j:=0 to NUMINPUTS-1 do\n";
-    out += "     begin \n          " + target + " := " + target + " + NEURON[j]*" + matrix + "[i][j]; \n     end;\n";
+    out += "     begin \n          " + target + " := " + target + " + NEURON[j]*" + matrix +
+           "[i][j]; \n     end;\n";
     // The misspelt comment stays: exported units keep the text they always had.
     out += "     " + target + " := " + target + " + " + matrix + "[i][NUMINPUTS]; { BAIS }\n";
   } else {
@@ -193,9 +195,11 @@ void appendEvalEnd(std::string& out, bool scaling) {
   out += " for i:=0 to NUMOUTPUTS-1 do\n";
   if (scaling) {
     out += "   begin\n";
-    out += "     F := (R_MAX[i+NUMINPUTS]-R_MIN[i+NUMINPUTS])/(S_MAX[i+NUMINPUTS]-S_MIN[i+NUMINPUTS]);"
-           " { unscale factor }\n";
-    out += "     outputs[i] := F * NEURON[OUTPUT_INDEX + i] + R_MIN[i+NUMINPUTS] - F * S_MIN[i+NUMINPUTS]; \n";
+    out +=
+        "     F := (R_MAX[i+NUMINPUTS]-R_MIN[i+NUMINPUTS])/(S_MAX[i+NUMINPUTS]-S_MIN[i+NUMINPUTS]);"
+        " { unscale factor }\n";
+    out +=
+        "     outputs[i] := F * NEURON[OUTPUT_INDEX + i] + R_MIN[i+NUMINPUTS] - F * S_MIN[i+NUMINPUTS]; \n";
     out += "   end;\n\n";
   } else {
     out += "     outputs[i] := NEURON[OUTPUT_INDEX + i];\n\n";
@@ -224,10 +228,11 @@ std::string pascalUnitName(const std::filesystem::path& path) {
   return name.substr(0, name.rfind('.'));
 }
 
-bool writePascalCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile) {
+bool writePascalCode(const Network& network, const std::filesystem::path& path,
+                     const std::string& networkFile) {
   const bool scaling = scalingEnabled.load() != 0;
-  return writeFileAtomically(
-      path, formatPascalCode(network, scaling, exportcode::headerDatedNow(networkFile), pascalUnitName(path)));
+  return writeFileAtomically(path, formatPascalCode(network, scaling, exportcode::headerDatedNow(networkFile),
+                                                    pascalUnitName(path)));
 }
 
 }  // namespace nodelyx

@@ -1,10 +1,11 @@
 #include "files/c_format.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
-#include <locale.h>
 
 namespace nodelyx {
 namespace {
@@ -35,7 +36,8 @@ std::string formatV(const char* format, va_list args) {
   const int length = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
   if (length < 0) return {};
-  if (static_cast<std::size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(length));
+  if (static_cast<std::size_t>(length) < sizeof buffer)
+    return std::string(buffer, static_cast<std::size_t>(length));
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   std::vsnprintf(text.data(), text.size(), format, args);
   text.resize(static_cast<std::size_t>(length));

@@ -87,8 +87,7 @@ enum class Outcome { Continue, Stop };
 
 class ConfigParser {
  public:
-  ConfigParser(std::string_view text, std::string_view fileTitle, NetworkConfig& config,
-               Reporter& reporter)
+  ConfigParser(std::string_view text, std::string_view fileTitle, NetworkConfig& config, Reporter& reporter)
       : cursor_(text), fileTitle_(fileTitle), config_(config), reporter_(reporter) {}
 
   bool run();
@@ -140,17 +139,29 @@ bool ConfigParser::readKey(std::string& key) {
 
 Outcome ConfigParser::assignDefault(const KeyDefinition& entry) {
   switch (entry.kind) {
-    case KeyKind::Int: config_.setInt(entry.field, static_cast<std::int32_t>(entry.defaultValue)); break;
+    case KeyKind::Int:
+      config_.setInt(entry.field, static_cast<std::int32_t>(entry.defaultValue));
+      break;
     case KeyKind::Double:
-    case KeyKind::Adaptive: config_.setDouble(entry.field, entry.defaultValue); break;
-    case KeyKind::Method: config_.setTrainingMethod(TrainingMethod::OnlineBackpropRandom); break;
-    case KeyKind::Layers: config_.setLayerCount(3); break;
+    case KeyKind::Adaptive:
+      config_.setDouble(entry.field, entry.defaultValue);
+      break;
+    case KeyKind::Method:
+      config_.setTrainingMethod(TrainingMethod::OnlineBackpropRandom);
+      break;
+    case KeyKind::Layers:
+      config_.setLayerCount(3);
+      break;
     case KeyKind::Hidden:
       config_.setHiddenNeurons(entry.layer, 1);
       config_.setHiddenActivation(entry.layer, ActivationType::Logistic);
       break;
-    case KeyKind::Output: config_.setOutputActivation(ActivationType::Logistic); break;
-    case KeyKind::Path: setPath(entry.field, {}); break;
+    case KeyKind::Output:
+      config_.setOutputActivation(ActivationType::Logistic);
+      break;
+    case KeyKind::Path:
+      setPath(entry.field, {});
+      break;
   }
   return Outcome::Continue;
 }
@@ -178,9 +189,13 @@ Outcome ConfigParser::assignValue(const KeyDefinition& entry) {
       if (entry.kind == KeyKind::Output) config_.setOutputActivation(static_cast<ActivationType>(code));
       return Outcome::Continue;
     }
-    case KeyKind::Layers: return readLayers();
-    case KeyKind::Hidden: return readHidden(entry);
-    case KeyKind::Path: setPath(entry.field, std::string(cursor_.restOfLine())); return Outcome::Continue;
+    case KeyKind::Layers:
+      return readLayers();
+    case KeyKind::Hidden:
+      return readHidden(entry);
+    case KeyKind::Path:
+      setPath(entry.field, std::string(cursor_.restOfLine()));
+      return Outcome::Continue;
   }
   return Outcome::Continue;
 }

@@ -71,8 +71,8 @@ void appendHeader(std::string& text, const NetworkConfig& config, std::string_vi
 std::string formatNetworkConfig(const NetworkConfig& config, std::string_view fileTitle) {
   std::string text;
   appendHeader(text, config, fileTitle);
-  text += formatC("[TRAINING]         %10d       %%training method\n",
-                  static_cast<int>(config.trainingMethod()));
+  text +=
+      formatC("[TRAINING]         %10d       %%training method\n", static_cast<int>(config.trainingMethod()));
   for (const SettingLine& line : kSettingLines) text += settingLine(config, line) + "\n";
   // Counts are unsigned: "%u" prints what "%d" prints for every count up to
   // 2^31 - 1 and keeps larger ones readable instead of negative.

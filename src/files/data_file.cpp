@@ -28,7 +28,11 @@ class DataFileParser {
  public:
   DataFileParser(ByteSource& source, std::string_view title, const DataReadRequest& request,
                  const DataReadCallbacks& callbacks, Reporter& reporter, const std::atomic<int>& readOk)
-      : reader_(source), title_(title), request_(request), callbacks_(callbacks), reporter_(reporter),
+      : reader_(source),
+        title_(title),
+        request_(request),
+        callbacks_(callbacks),
+        reporter_(reporter),
         readOk_(readOk) {}
 
   DataReadOutcome run();
@@ -36,7 +40,9 @@ class DataFileParser {
  private:
   bool training() const { return request_.kind == DataKind::Training; }
   bool cancelled() const { return readOk_.load(std::memory_order_relaxed) == 0; }
-  void error(const char* title, const std::string& text) { reporter_.report(title, text, MessageIcon::Error); }
+  void error(const char* title, const std::string& text) {
+    reporter_.report(title, text, MessageIcon::Error);
+  }
   void progress(int percent);
 
   bool readLayout(Layout& layout);
@@ -93,7 +99,8 @@ bool DataFileParser::readHeader(Layout& layout) {
     }
     layout.outputs = *outputs;
   } else if (training()) {
-    error("Error", formatC("Invalid Training data file %s!\nFile missing header '[OUTPUTS] size'", title_.c_str()));
+    error("Error",
+          formatC("Invalid Training data file %s!\nFile missing header '[OUTPUTS] size'", title_.c_str()));
     return false;
   } else {
     reader_.seek(afterInputs);  // the word was data
@@ -164,9 +171,12 @@ bool DataFileParser::validateOutputs(const Layout& layout) {
 bool DataFileParser::countValues(std::uint64_t& count) {
   const auto report = [this](int percent) { progress(percent); };
   switch (countNumericValues(reader_, readOk_, report, count)) {
-    case CountResult::Counted: return true;
-    case CountResult::Cancelled: return false;
-    case CountResult::Unrecognizable: break;
+    case CountResult::Counted:
+      return true;
+    case CountResult::Cancelled:
+      return false;
+    case CountResult::Unrecognizable:
+      break;
   }
   error("Error", kUnrecognizable);
   return false;
@@ -191,8 +201,7 @@ bool DataFileParser::readPatterns(PatternSet& set) {
   const std::size_t stride = set.stride();
   for (std::uint32_t p = 0; p < set.patternCount; ++p) {
     if (cancelled()) return false;
-    if (p % kProgressEveryPatterns == 0)
-      progress(20 + static_cast<int>(80.0 * p / set.patternCount));
+    if (p % kProgressEveryPatterns == 0) progress(20 + static_cast<int>(80.0 * p / set.patternCount));
     double* row = set.row(p);
     for (std::size_t c = 0; c < stride; ++c) {
       if (!nextValue(row[c])) {

@@ -104,7 +104,8 @@ CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& k
   int lastPercent = -1;
   for (;;) {
     if (keepGoing.load(std::memory_order_relaxed) == 0) return CountResult::Cancelled;
-    const int percent = static_cast<int>(std::min<std::uint64_t>(20, (reader.position() - start) * 20 / span));
+    const int percent =
+        static_cast<int>(std::min<std::uint64_t>(20, (reader.position() - start) * 20 / span));
     if (percent != lastPercent && progress) progress(percent);
     lastPercent = percent;
     const std::string_view block = reader.available();

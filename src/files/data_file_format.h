@@ -5,8 +5,8 @@
 
 #include <array>
 #include <atomic>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,8 +24,10 @@ enum class CharClass : std::uint8_t { Other = 0, Separator = 1, Number = 2 };
 
 inline constexpr std::array<CharClass, 256> kCharClasses = [] {
   std::array<CharClass, 256> table{};
-  for (const char c : std::string_view(" \t\r\n\v\f,;")) table[static_cast<unsigned char>(c)] = CharClass::Separator;
-  for (const char c : std::string_view("0123456789.+-eE")) table[static_cast<unsigned char>(c)] = CharClass::Number;
+  for (const char c : std::string_view(" \t\r\n\v\f,;"))
+    table[static_cast<unsigned char>(c)] = CharClass::Separator;
+  for (const char c : std::string_view("0123456789.+-eE"))
+    table[static_cast<unsigned char>(c)] = CharClass::Number;
   return table;
 }();
 

@@ -176,8 +176,7 @@ void applyPanelDefaults(NetworkConfig& config) {
   config.setShuffleOnLoad(0);
   config.setLayerCount(3);
   const std::uint32_t hidden[kHiddenLayerMax] = {5, 1, 1, 1, 1};
-  for (int layer = 1; layer <= kHiddenLayerMax; ++layer)
-    config.setHiddenNeurons(layer, hidden[layer - 1]);
+  for (int layer = 1; layer <= kHiddenLayerMax; ++layer) config.setHiddenNeurons(layer, hidden[layer - 1]);
   config.setOutputCount(0);
   config.setInputCount(0);
   config.setInputNoise(0);

@@ -13,7 +13,8 @@ std::string formatOutputFile(Network& network, const PatternSet& testingSet, std
   const bool withTargets = choices.writeTargets && testingSet.hasTargets();
   // The network produces its own number of outputs; never read past them
   // or past the targets of the set.
-  const std::uint32_t columns = std::min<std::uint32_t>(outputCount, static_cast<std::uint32_t>(network.outputCount()));
+  const std::uint32_t columns =
+      std::min<std::uint32_t>(outputCount, static_cast<std::uint32_t>(network.outputCount()));
   std::string text;
   if (choices.writeColumnHeaders) {
     for (std::uint32_t k = 1; k <= columns; ++k) {

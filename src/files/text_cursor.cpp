@@ -32,7 +32,8 @@ bool startsNumber(std::string_view digits) {
 bool matchesKeyword(std::string_view word, std::string_view keyword) {
   if (word.size() < keyword.size()) return false;
   for (std::size_t k = 0; k < keyword.size(); ++k)
-    if (std::tolower(static_cast<unsigned char>(word[k])) != std::tolower(static_cast<unsigned char>(keyword[k])))
+    if (std::tolower(static_cast<unsigned char>(word[k])) !=
+        std::tolower(static_cast<unsigned char>(keyword[k])))
       return false;
   return true;
 }
@@ -57,7 +58,8 @@ int TextCursor::get() {
 
 std::size_t TextCursor::lineNumberAt(std::size_t position) const {
   const std::size_t end = std::min(position, text_.size());
-  return 1 + static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+  return 1 + static_cast<std::size_t>(
+                 std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
 }
 
 void TextCursor::skipWhiteSpace() {

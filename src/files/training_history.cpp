@@ -19,7 +19,8 @@ std::vector<std::string_view> parameterLabels(std::string_view algorithm) {
     return {"Weight_Increase_Rate", "Weight_Decrease_Rate", "Min_Weight_Step_Size", "Max_Weight_Step_Size",
             "Initial_Weight_Step_Size"};
   if (algorithm == "Quickprop") return {"Learning_Rate", "Max_Weight_Growth_Rate"};
-  if (algorithm == "Delta-Bar-Delta") return {"Weight_Increase_Rate", "Weight_Decrease_Rate", "DBD_Averaging_Param"};
+  if (algorithm == "Delta-Bar-Delta")
+    return {"Weight_Increase_Rate", "Weight_Decrease_Rate", "DBD_Averaging_Param"};
   return {};
 }
 

@@ -80,9 +80,10 @@ bool HeaderReader::readLayerCount(long long& layers) {
   if (!count) return invalid("File missing header '[layers] size'");
   layers = *count;
   if (layers < 2 || layers > 7)
-    return fail("Error", formatC("Improper # of hidden layers in weights file\n%s contains %lld hidden layers.\n"
-                                 "The number of hidden layers must be between %d and %d",
-                                 title_.c_str(), layers - 2, 0, 5));
+    return fail("Error",
+                formatC("Improper # of hidden layers in weights file\n%s contains %lld hidden layers.\n"
+                        "The number of hidden layers must be between %d and %d",
+                        title_.c_str(), layers - 2, 0, 5));
   return true;
 }
 
@@ -103,16 +104,19 @@ bool HeaderReader::readSizes(long long layers, WeightsHeader& header) {
 bool HeaderReader::checkSizes(const std::vector<long long>& sizes) {
   const auto bad = [](long long n) { return n < 1 || n > kMaxCount; };
   if (bad(sizes.front()))
-    return fail("Invalid of # inputs", formatC("%s contains %lld inputs.\nThe legal range is between 1 and %u",
-                                               title_.c_str(), sizes.front(), 4294967295u));
+    return fail("Invalid of # inputs",
+                formatC("%s contains %lld inputs.\nThe legal range is between 1 and %u", title_.c_str(),
+                        sizes.front(), 4294967295u));
   for (std::size_t h = 1; h + 1 < sizes.size(); ++h)
     if (bad(sizes[h]))
-      return fail("Invalid of # neurons",
-                  formatC("%s contains %lld neurons in hidden layer # %zu\nThe legal range is between 1 and %u",
-                          title_.c_str(), sizes[h], h, 4294967295u));
+      return fail(
+          "Invalid of # neurons",
+          formatC("%s contains %lld neurons in hidden layer # %zu\nThe legal range is between 1 and %u",
+                  title_.c_str(), sizes[h], h, 4294967295u));
   if (bad(sizes.back()))
-    return fail("Invalid of # outputs", formatC("%s contains %lld outputs.\nThe legal range is between 1 and %u",
-                                                title_.c_str(), sizes.back(), 4294967295u));
+    return fail("Invalid of # outputs",
+                formatC("%s contains %lld outputs.\nThe legal range is between 1 and %u", title_.c_str(),
+                        sizes.back(), 4294967295u));
   return true;
 }
 
@@ -226,7 +230,8 @@ WeightsLoad loadWeights(Network& network, std::string_view text, TrainingHistory
   const std::string_view word = in.readWord();
   if (matchesKeyword(word, "[FromMin]")) {
     ColumnRanges ranges;
-    ranges.resize(static_cast<std::uint32_t>(network.inputCount()), static_cast<std::uint32_t>(network.outputCount()));
+    ranges.resize(static_cast<std::uint32_t>(network.inputCount()),
+                  static_cast<std::uint32_t>(network.outputCount()));
     if (!readRanges(in, ranges)) return WeightsLoad::Mismatch;
     network.fromMin = ranges.fromMin;
     network.fromMax = ranges.fromMax;

@@ -11,7 +11,9 @@ namespace {
 
 constexpr double kSmall = 0.000001;
 
-bool expectKeyword(TextCursor& in, std::string_view keyword) { return matchesKeyword(in.readWord(), keyword); }
+bool expectKeyword(TextCursor& in, std::string_view keyword) {
+  return matchesKeyword(in.readWord(), keyword);
+}
 
 bool readCount(TextCursor& in, std::uint32_t& count) {
   const auto value = in.readInteger();
@@ -79,9 +81,11 @@ bool readScaleFile(std::string_view text, std::uint32_t inputCount, std::uint32_
     return false;
   ranges.inputCount = inputCount;
   ranges.outputCount = outputCount;
-  if (!expectKeyword(in, "[MINIMUMS]") || !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.min))
+  if (!expectKeyword(in, "[MINIMUMS]") ||
+      !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.min))
     return false;
-  if (!expectKeyword(in, "[MAXIMUMS]") || !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.max))
+  if (!expectKeyword(in, "[MAXIMUMS]") ||
+      !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.max))
     return false;
   std::vector<double> limits;
   if (!expectKeyword(in, "[NEWINPUTRANGE]") || !readValues(in, 2, limits)) return false;

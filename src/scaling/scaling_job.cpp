@@ -70,7 +70,8 @@ bool ScalingRun::openFiles() {
   if (!output_.isOpen()) fail("File Error", formatC("Could not open file %s", job_.outputPath.c_str()));
   if (job_.action == ScaleAction::ScaleFromRanges) {
     scaleOutput_.emplace(job_.scalePath);
-    if (!scaleOutput_->isOpen()) fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
+    if (!scaleOutput_->isOpen())
+      fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
   } else if (!readWholeFile(job_.scalePath, scaleText_)) {
     fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
   }
@@ -116,12 +117,17 @@ bool ScalingRun::countPatterns() {
   reader_->seek(dataStart_);
   const auto report = [this](int percent) { progress(percent); };
   switch (countNumericValues(*reader_, job_.running, report, values)) {
-    case CountResult::Counted: break;
-    case CountResult::Cancelled: return false;
-    case CountResult::Unrecognizable: fail("Error", kUnrecognizable); return false;
+    case CountResult::Counted:
+      break;
+    case CountResult::Cancelled:
+      return false;
+    case CountResult::Unrecognizable:
+      fail("Error", kUnrecognizable);
+      return false;
   }
   if (columns() == 0) {
-    fail("Error", formatC("%s has no header: give its number of inputs and outputs.", job_.inputPath.c_str()));
+    fail("Error",
+         formatC("%s has no header: give its number of inputs and outputs.", job_.inputPath.c_str()));
     return false;
   }
   patterns_ = values / columns();
@@ -171,7 +177,8 @@ bool ScalingRun::readScaleRanges() {
 void ScalingRun::writeHeader() {
   if (!job_.writeHeader) return;
   const bool inputs = kind_ != HeaderKind::None || ranges_.inputCount != 0;
-  const bool outputs = kind_ == HeaderKind::InputsAndOutputs || (kind_ == HeaderKind::None && ranges_.outputCount != 0);
+  const bool outputs =
+      kind_ == HeaderKind::InputsAndOutputs || (kind_ == HeaderKind::None && ranges_.outputCount != 0);
   if (inputs) output_.write(formatC("[INPUTS] %u\n", ranges_.inputCount));
   if (outputs) output_.write(formatC("[OUTPUTS] %u\n", ranges_.outputCount));
 }
@@ -181,7 +188,8 @@ double ScalingRun::mapColumn(std::size_t c, double x) const {
   if (input ? !job_.scaleInputs : !job_.scaleOutputs) return x;
   const double low = input ? ranges_.inputLow : ranges_.outputLow;
   const double high = input ? ranges_.inputHigh : ranges_.outputHigh;
-  return mapScaleValue(x, ranges_.min[c], ranges_.max[c], low, high, job_.action == ScaleAction::UnscaleFromFile);
+  return mapScaleValue(x, ranges_.min[c], ranges_.max[c], low, high,
+                       job_.action == ScaleAction::UnscaleFromFile);
 }
 
 void ScalingRun::writeRows() {
@@ -193,7 +201,8 @@ void ScalingRun::writeRows() {
   char number[400];
   for (std::uint64_t p = 0; p < patterns_ && running(); ++p) {
     if (p % interval == 0)
-      progress(fromRanges ? 60 + static_cast<int>(40 * p / patterns_) : 20 + static_cast<int>(80 * p / patterns_));
+      progress(fromRanges ? 60 + static_cast<int>(40 * p / patterns_)
+                          : 20 + static_cast<int>(80 * p / patterns_));
     row.clear();
     for (std::size_t c = 0; c < columns(); ++c) {
       double x = 0.0;
@@ -201,8 +210,8 @@ void ScalingRun::writeRows() {
         fail("Error", kUnrecognizable);
         return;
       }
-      const auto [end, error] = std::to_chars(number, number + sizeof number, mapColumn(c, x),
-                                              std::chars_format::fixed, 6);
+      const auto [end, error] =
+          std::to_chars(number, number + sizeof number, mapColumn(c, x), std::chars_format::fixed, 6);
       row.append(number, error == std::errc() ? end : number);
       row += ' ';
     }

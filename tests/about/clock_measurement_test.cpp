@@ -12,7 +12,8 @@
 namespace nodelyx {
 
 void PrintTo(const ClockMeasurement& m, std::ostream* out) {
-  *out << "{" << m.totalCycles << ", " << m.totalMicroseconds << ", " << m.rawMhz << ", " << m.normalizedMhz << "}";
+  *out << "{" << m.totalCycles << ", " << m.totalMicroseconds << ", " << m.rawMhz << ", " << m.normalizedMhz
+       << "}";
 }
 
 namespace {
@@ -111,11 +112,11 @@ TEST(ClockArithmeticTest, MicrosecondsFromTicks) {
 
 TEST(ClockArithmeticTest, NormalizedRateRoundsUpFromSixTenths) {
   const std::tuple<std::uint64_t, std::uint64_t, std::uint32_t> cases[] = {
-      {2'999'600, 1000, 3000},  // 2999.6
-      {2'999'500, 1000, 2999},  // 2999.5
-      {2'999'560, 1000, 3000},  // 2999.56: tenths become .6
-      {2'999'550, 1000, 2999},  // 2999.55: tenths stay .5
-      {2'999'960, 1000, 3000},  // 2999.96
+      {2'999'600, 1000, 3000},             // 2999.6
+      {2'999'500, 1000, 2999},             // 2999.5
+      {2'999'560, 1000, 3000},             // 2999.56: tenths become .6
+      {2'999'550, 1000, 2999},             // 2999.55: tenths stay .5
+      {2'999'960, 1000, 3000},             // 2999.96
       {60'000'000'000, 20000, 3'000'000},  // no overflow of cycles * 100
       {5, 0, 0},
   };
@@ -133,7 +134,7 @@ TEST(ClockLoopMethodTest, TimesTheFastestOfTenRuns) {
   };
   const Case cases[] = {
       {"family 5", 43, {1500, 1200, 999, 1100}, 1'000'000, {172'000, 1000, 172, 172}},
-      {"rounds the rate", 38, {899}, 1'000'000, {152'000, 900, 168, 169}},  // 168.9
+      {"rounds the rate", 38, {899}, 1'000'000, {152'000, 900, 168, 169}},     // 168.9
       {"a half rounds down", 38, {2431}, 1'000'000, {152'000, 2432, 62, 62}},  // 62.5
       {"faster than a microsecond", 38, {0}, 1'000'000'000, {}},
       {"no performance counter", 38, {999}, 0, {}},

@@ -52,7 +52,8 @@ TEST(ProcessorFactsTest, RealFactsAreConsistent) {
 TEST(AboutTextTest, ColumnsPairEachLabelWithItsValue) {
   SystemInfo info{"AMD Family 25", 2596, 24683772, 95, "Linux 6.1.0-18-amd64\n#1 SMP PREEMPT_DYNAMIC"};
   EXPECT_EQ(aboutLabelColumn(), "Processor:\nTotal memory:\nFree memory:\nOperating System:");
-  EXPECT_EQ(aboutValueColumn(info), "AMD Family 25 2596MHz\n24683772 KB\n95 %\nLinux 6.1.0-18-amd64\n#1 SMP PREEMPT_DYNAMIC");
+  EXPECT_EQ(aboutValueColumn(info),
+            "AMD Family 25 2596MHz\n24683772 KB\n95 %\nLinux 6.1.0-18-amd64\n#1 SMP PREEMPT_DYNAMIC");
   info = {"Intel Pentium", 0, 5'000'000'000ull, 0, ""};  // no rate; more than 4 TiB of memory
   EXPECT_EQ(aboutValueColumn(info), "Intel Pentium\n5000000000 KB\n0 %\n");
   EXPECT_EQ(aboutRows(info).size(), 4u);

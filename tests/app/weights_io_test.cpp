@@ -54,7 +54,8 @@ TEST_F(WeightsFileTest, WritesTheFileLayoutLineForLine) {
   net.toMin = {-1, -1, 0};
   net.toMax = {1, 1, 1};
   const std::string scaled = formatWeights(net, true, {});
-  EXPECT_NE(scaled.find("[layertypes] 1 1\n[FromMin] 0 -1 0.5\n[FromMax] 1 1 2\n[ToMin] -1 -1 0\n[ToMax] 1 1 1\n\n[Weights]\n"),
+  EXPECT_NE(scaled.find("[layertypes] 1 1\n[FromMin] 0 -1 0.5\n[FromMax] 1 1 2\n[ToMin] -1 -1 0\n[ToMax] 1 1 "
+                        "1\n\n[Weights]\n"),
             std::string::npos);
 }
 
@@ -133,17 +134,26 @@ TEST_F(WeightsFileTest, HeaderProblemsAreReported) {
   const std::pair<const char*, const char*> cases[] = {
       {"hello", "Error: Invalid weights data file net.wts!\nFile missing header '[layers] size'"},
       {"[layers]\n3", "Error: Invalid weights data file net.wts!\nFile missing header '[layers] size'"},
-      {"[layers] 8\n", "Error: Improper # of hidden layers in weights file\nnet.wts contains 6 hidden layers.\n"
-                       "The number of hidden layers must be between 0 and 5"},
-      {"[layers] 3\n[sizes] 1 2 3", "Error: Invalid weights data file net.wts!\nFile missing header '[layersizes] size'"},
-      {"[layers] 3\n[layersizes]\n2 2 1", "Error: Invalid weights data file net.wts!\nFile missing header '[layersizes] size'"},
-      {"[layers] 3\n[layersizes] 2 2\n1", "Error: Invalid weights data file net.wts!\nFile missing '[layersizes]' info"},
-      {"[layers] 3\n[layersizes] 0 2 1", "Invalid of # inputs: net.wts contains 0 inputs.\nThe legal range is between 1 and 4294967295"},
+      {"[layers] 8\n",
+       "Error: Improper # of hidden layers in weights file\nnet.wts contains 6 hidden layers.\n"
+       "The number of hidden layers must be between 0 and 5"},
+      {"[layers] 3\n[sizes] 1 2 3",
+       "Error: Invalid weights data file net.wts!\nFile missing header '[layersizes] size'"},
+      {"[layers] 3\n[layersizes]\n2 2 1",
+       "Error: Invalid weights data file net.wts!\nFile missing header '[layersizes] size'"},
+      {"[layers] 3\n[layersizes] 2 2\n1",
+       "Error: Invalid weights data file net.wts!\nFile missing '[layersizes]' info"},
+      {"[layers] 3\n[layersizes] 0 2 1",
+       "Invalid of # inputs: net.wts contains 0 inputs.\nThe legal range is between 1 and 4294967295"},
       {"[layers] 4\n[layersizes] 2 3 0 1",
-       "Invalid of # neurons: net.wts contains 0 neurons in hidden layer # 2\nThe legal range is between 1 and 4294967295"},
-      {"[layers] 3\n[layersizes] 2 2 0", "Invalid of # outputs: net.wts contains 0 outputs.\nThe legal range is between 1 and 4294967295"},
-      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 0.25\n", "Error: Incompatible network topology\nWeights NOT loaded"},
-      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 x 1\n", "Error: Incompatible network topology\nWeights NOT loaded"},
+       "Invalid of # neurons: net.wts contains 0 neurons in hidden layer # 2\nThe legal range is between 1 "
+       "and 4294967295"},
+      {"[layers] 3\n[layersizes] 2 2 0",
+       "Invalid of # outputs: net.wts contains 0 outputs.\nThe legal range is between 1 and 4294967295"},
+      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 0.25\n",
+       "Error: Incompatible network topology\nWeights NOT loaded"},
+      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 x 1\n",
+       "Error: Incompatible network topology\nWeights NOT loaded"},
   };
   for (const auto& [text, message] : cases) {
     reporter.messages.clear();

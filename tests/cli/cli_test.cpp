@@ -49,7 +49,8 @@ TEST_F(CliTest, TrainsTestsExportsAndEvaluatesXor) {
   EXPECT_NE(r.out.find("\"test_percent_correct\": 100"), std::string::npos) << r.out;
   EXPECT_TRUE(r.err.empty()) << "no progress lines without a terminal: " << r.err;
 
-  r = cli({"test", path("xor.wts"), "--data", path("xor.tst"), "--output", path("xor.out"), "--headers", "--targets"});
+  r = cli({"test", path("xor.wts"), "--data", path("xor.tst"), "--output", path("xor.out"), "--headers",
+           "--targets"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string output = read("xor.out");
   EXPECT_EQ(output.substr(0, 25), "     Output1     Target1\n");
@@ -84,9 +85,12 @@ TEST_F(CliTest, SameSeedSameWeights) {
 
 TEST_F(CliTest, InterruptStopsAfterTheEpochAndStillSaves) {
   std::string rows = "[INPUTS] 4\n[OUTPUTS] 2\n";
-  for (int p = 0; p < 2000; ++p) rows += std::to_string(p % 7) + " 1 0.5 " + std::to_string(p % 3) + " 0.2 0.9\n";
+  for (int p = 0; p < 2000; ++p)
+    rows += std::to_string(p % 7) + " 1 0.5 " + std::to_string(p % 3) + " 0.2 0.9\n";
   dir.write("big.trn", rows);
-  dir.write("big.net", "[EPOCHS] 100000000\n[ENFORCE_TRAIN] 0\n[LAYERS] 3\n[HIDDEN1] 30 1\n[TRAININGFILE] big.trn\n[WEIGHTSFILE] big.wts\n");
+  dir.write("big.net",
+            "[EPOCHS] 100000000\n[ENFORCE_TRAIN] 0\n[LAYERS] 3\n[HIDDEN1] 30 1\n[TRAININGFILE] "
+            "big.trn\n[WEIGHTSFILE] big.wts\n");
   const ProcessResult r = cli({"train", path("big.net"), "--json"}, {}, std::chrono::milliseconds(700));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("\"stopped_by\": \"interrupt\""), std::string::npos) << r.out;
@@ -108,11 +112,15 @@ TEST_F(CliTest, FailuresGiveMessagesAndStatus) {
       {{"train", path("xor.net"), "--epochs", "many"}, 2, "--epochs needs a whole number"},
       {{"train", path("xor.net"), "--bogus"}, 2, "unknown option '--bogus'"},
       {{"train"}, 2, "missing file name"},
-      {{"export", path("xor.net"), "--lang", "cobol", "--output", "x"}, 2, "--lang must be c, pascal or matlab"},
+      {{"export", path("xor.net"), "--lang", "cobol", "--output", "x"},
+       2,
+       "--lang must be c, pascal or matlab"},
       {{"train", path("missing.net")}, 1, "Nodelyx: Could not read file nowhere.trn"},
       {{"train", path("none.net")}, 1, "Nodelyx: Could not read file none.net"},
-      {{"train", path("plain.net")}, 1,
-       "Please specify the number of Inputs and Outputs: Please enter the correct number of inputs and outputs.  "
+      {{"train", path("plain.net")},
+       1,
+       "Please specify the number of Inputs and Outputs: Please enter the correct number of inputs and "
+       "outputs.  "
        "The first line of this data file contains a total of 3 values."},
       {{"history", path("xor.net")}, 1, "xor.net names no weights file"},
   };
@@ -133,7 +141,8 @@ TEST_F(CliTest, NothingIsHalfWritten) {
   EXPECT_NE(r.err.find("Could not write file x.out"), std::string::npos) << r.err;
   dir.write("kept.out", "previous\n");
   dir.write("bad.tst", "[INPUTS] 3\n1 2 3\n");
-  EXPECT_EQ(cli({"test", path("xor.wts"), "--data", path("bad.tst"), "--output", path("kept.out")}).exitCode, 1);
+  EXPECT_EQ(cli({"test", path("xor.wts"), "--data", path("bad.tst"), "--output", path("kept.out")}).exitCode,
+            1);
   EXPECT_EQ(read("kept.out"), "previous\n");
 }
 
@@ -161,18 +170,20 @@ TEST_F(CliTest, DataAndConfigDescribeFiles) {
 
 TEST_F(CliTest, ScalesAndUnscalesThroughAScaleFile) {
   dir.write("plain.dat", "0 1\n5 2\n10 3\n");
-  ProcessResult r = cli({"scale", "--action", "ranges", "--in", path("plain.dat"), "--out", path("scaled.trn"), "--scale",
-                         path("plain.scl"), "--inputs", "1", "--outputs", "1", "--output-range", "-1", "1"});
+  ProcessResult r =
+      cli({"scale", "--action", "ranges", "--in", path("plain.dat"), "--out", path("scaled.trn"), "--scale",
+           path("plain.scl"), "--inputs", "1", "--outputs", "1", "--output-range", "-1", "1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(read("scaled.trn"), "[INPUTS] 1\n[OUTPUTS] 1\n0.000000 -1.000000 \n0.500000 0.000000 \n1.000000 1.000000 \n");
+  EXPECT_EQ(read("scaled.trn"),
+            "[INPUTS] 1\n[OUTPUTS] 1\n0.000000 -1.000000 \n0.500000 0.000000 \n1.000000 1.000000 \n");
   r = cli({"scale", "--action", "unscale", "--in", path("scaled.trn"), "--out", path("back.trn"), "--scale",
            path("plain.scl"), "--no-header"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(read("back.trn"), "0.000000 1.000000 \n5.000000 2.000000 \n10.000000 3.000000 \n");
   r = cli({"scale", "--action", "stretch", "--in", "a", "--out", "b", "--scale", "c"});
   EXPECT_EQ(r.exitCode, 2);
-  r = cli({"scale", "--action", "file", "--in", path("plain.dat"), "--out", path("x.trn"), "--scale", path("none.scl"),
-           "--inputs", "1", "--outputs", "1"});
+  r = cli({"scale", "--action", "file", "--in", path("plain.dat"), "--out", path("x.trn"), "--scale",
+           path("none.scl"), "--inputs", "1", "--outputs", "1"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("File Error: Could not open file"), std::string::npos) << r.err;
 }

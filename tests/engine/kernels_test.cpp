@@ -1,14 +1,14 @@
 // Every instruction-set variant of the kernels gives the same bits: each is
 // built here as the engine builds it (baseline, AVX2, AVX-512) and run on the
 // same data, with one to four patterns at a time.
+#include "engine/kernels.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
-
-#include "engine/kernels.h"
 
 namespace nodelyx {
 namespace {
@@ -27,7 +27,8 @@ Values randomValues(std::size_t n, std::mt19937_64& generator, double scale = 1.
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof(double)) == 0 || (a != a && b != b); }
 
 ::testing::AssertionResult sameBits(const Values& a, const Values& b) {
-  if (a.size() != b.size()) return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
   for (std::size_t k = 0; k < a.size(); ++k)
     if (!sameBits(a[k], b[k]))
       return ::testing::AssertionFailure() << "value " << k << ": " << a[k] << " and " << b[k];
@@ -72,7 +73,7 @@ Values runAll(const Inputs& in) {
   }
   Values w(in.w.begin(), in.w.begin() + static_cast<std::ptrdiff_t>(sources * n)), change = in.change;
   k::onlineUpdateLayer(w.data(), change.data(), in.rates.data(), in.x.data(), sources, in.deltas.data(), n,
-                      in.constants);
+                       in.constants);
   all.insert(all.end(), w.begin(), w.end());
   all.insert(all.end(), change.begin(), change.end());
   k::batchUpdate(w.data(), change.data(), in.rates.data(), w.size(), in.constants);
@@ -86,11 +87,17 @@ TEST(KernelsTest, EveryInstructionSetGivesTheSameBits) {
   std::mt19937_64 generator(5);
   for (const std::size_t neurons : {1u, 3u, 4u, 7u, 10u, 17u, 64u, 100u, 256u}) {
     for (const std::size_t sources : {1u, 2u, 16u, 33u}) {
-      Inputs in{sources, neurons, randomValues(4 * sources, generator), randomValues(sources * neurons, generator, 2.0),
-                randomValues(sources * neurons, generator, 0.01), randomValues(sources * neurons, generator, 0.3),
-                randomValues(4 * neurons, generator), randomValues(61, generator, 40.0),
+      Inputs in{sources,
+                neurons,
+                randomValues(4 * sources, generator),
+                randomValues(sources * neurons, generator, 2.0),
+                randomValues(sources * neurons, generator, 0.01),
+                randomValues(sources * neurons, generator, 0.3),
+                randomValues(4 * neurons, generator),
+                randomValues(61, generator, 40.0),
                 kernels::UpdateConstants{0.4, 0.75, 0.001, -1.5, 1.5}};
-      in.big.insert(in.big.end(), {0.0, -0.0, 1e-300, 0.49, 0.51, 22.5, -800.0, 800.0, NAN, INFINITY, -INFINITY});
+      in.big.insert(in.big.end(),
+                    {0.0, -0.0, 1e-300, 0.49, 0.51, 22.5, -800.0, 800.0, NAN, INFINITY, -INFINITY});
       in.w.resize(in.w.size() + kernels::kReadSlack, 7.0);  // the slack past a weight block
       ASSERT_TRUE(kernels::useVariant("baseline"));
       const Values base = runAll(in);
@@ -104,7 +111,8 @@ TEST(KernelsTest, EveryInstructionSetGivesTheSameBits) {
         kernels::activateLayer(static_cast<ActivationType>(type), in.big.data(), out.data(), out.size());
         for (std::size_t k = 0; k < out.size(); ++k) {
           const double scalar = activate(static_cast<ActivationType>(type), in.big[k]);
-          EXPECT_TRUE(sameBits(scalar, out[k])) << type << " " << in.big[k] << ": " << scalar << " and " << out[k];
+          EXPECT_TRUE(sameBits(scalar, out[k]))
+              << type << " " << in.big[k] << ": " << scalar << " and " << out[k];
         }
       }
     }

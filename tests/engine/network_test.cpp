@@ -166,9 +166,9 @@ TEST_F(EvaluateTest, EmptySetKeepsTheRmsErrorAndZeroesTheRest) {
 
 TEST_F(EvaluateTest, ScalingMapsInputsAndMeasuresErrorsInDataUnits) {
   scalingEnabled = 1;
-  setRange(net, 0, 0.0, 10.0, 0.0, 1.0);    // input 0..10 -> 0..1
-  setRange(net, 1, 0.0, 100.0, 0.0, 1.0);   // output 0..100 -> 0..1
-  setRange(net, 2, -1.0, 1.0, 0.0, 1.0);    // output -1..1 -> 0..1
+  setRange(net, 0, 0.0, 10.0, 0.0, 1.0);   // input 0..10 -> 0..1
+  setRange(net, 1, 0.0, 100.0, 0.0, 1.0);  // output 0..100 -> 0..1
+  setRange(net, 2, -1.0, 1.0, 0.0, 1.0);   // output -1..1 -> 0..1
   const PatternTable set(1, 2, {{5.0, 60.0, 0.5}});
   net.evaluate(set.view(), 100.0);
   EXPECT_EQ(net.outputs.at(0, 0), 0.1 * 5.0 + 0.0 - 0.1 * 0.0);

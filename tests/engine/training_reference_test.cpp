@@ -55,7 +55,7 @@ struct Reference {
   std::vector<int> n;
   std::vector<int> type;
   std::vector<Matrix> w, c, batch, slope, rate, bar;  // [l][j][i]
-  Matrix bias, cb, batchB, slopeB, rateB, barB;         // [l][j]
+  Matrix bias, cb, batchB, slopeB, rateB, barB;       // [l][j]
   Matrix out, net, delta;
   std::vector<double> err, errData, fromMin, fromMax, toMin, toMax;
   std::vector<double> satHigh, satLow;
@@ -153,7 +153,8 @@ struct Reference {
         finish(bias[l][j], cb[l][j], old);
         for (int i = 0; i < n[l - 1]; ++i) {
           old = w[l][j][i];
-          w[l][j][i] = c[l][j][i] * momentum + rate[l][j][i] * out[l - 1][i] * delta[l][j] * rateFactor + w[l][j][i];
+          w[l][j][i] =
+              c[l][j][i] * momentum + rate[l][j][i] * out[l - 1][i] * delta[l][j] * rateFactor + w[l][j][i];
           finish(w[l][j][i], c[l][j][i], old);
         }
       }
@@ -163,7 +164,8 @@ struct Reference {
     for (int l = 1; l < L; ++l)
       for (int j = 0; j < n[l]; ++j) {
         batchB[l][j] += rateB[l][j] * delta[l][j] * rateFactor;
-        for (int i = 0; i < n[l - 1]; ++i) batch[l][j][i] += rate[l][j][i] * out[l - 1][i] * delta[l][j] * rateFactor;
+        for (int i = 0; i < n[l - 1]; ++i)
+          batch[l][j][i] += rate[l][j][i] * out[l - 1][i] * delta[l][j] * rateFactor;
       }
   }
 
@@ -231,12 +233,18 @@ struct Reference {
       };
       if (ch < 0) {
         if (S > 0) d = -(S * r);
-        if (S < shrink * prev) quad(); else d = d + ch * mu;
+        if (S < shrink * prev)
+          quad();
+        else
+          d = d + ch * mu;
       } else if (ch == 0) {
         d = -(S * r);
       } else {
         if (S < 0) d = -(S * r);
-        if (S > shrink * prev) quad(); else d = d + ch * mu;
+        if (S > shrink * prev)
+          quad();
+        else
+          d = d + ch * mu;
       }
       prev = S;
       tail(p, ch, d);
@@ -246,8 +254,10 @@ struct Reference {
   void dbd() {
     eachParameter([&](double&, double&, double& s, double&, double& r, double& b) {
       const double q = b * s;
-      if (q > 0.000001) r = r + dbInc;
-      else if (q < -0.000001) r = (1 - dbDec) * r;
+      if (q > 0.000001)
+        r = r + dbInc;
+      else if (q < -0.000001)
+        r = (1 - dbDec) * r;
       b = dbAvg * b + (1 - dbAvg) * s;
     });
   }
@@ -277,12 +287,18 @@ struct Reference {
       double sum = 0;
       for (int k = 0; k < n[L - 1]; ++k) sum += errData[k] * errData[k];
       const double r = std::sqrt(sum / n[L - 1]);
-      if (r > margin) rateFactor = 1.0;
-      else if (clip != 0) rateFactor = clip;
-      else return;
+      if (r > margin)
+        rateFactor = 1.0;
+      else if (clip != 0)
+        rateFactor = clip;
+      else
+        return;
     }
     deltas();
-    if (online) onlineUpdate(); else accumulate();
+    if (online)
+      onlineUpdate();
+    else
+      accumulate();
   }
 
   double epoch(int method, const Matrix& in, const Matrix& tg, double clip, double margin, bool prevent,
@@ -292,15 +308,19 @@ struct Reference {
     if (prevent) preventSaturation(in, threshold);
     if (method == 1 || method == 6) {
       rateFactor = 1.0;
-      for (int u = 0; u < count; ++u) patternStep(in, tg, method == 1 ? u : rand() % count, clip, margin, true);
+      for (int u = 0; u < count; ++u)
+        patternStep(in, tg, method == 1 ? u : rand() % count, clip, margin, true);
     } else {
       if (method == 5) dbd();
       rateFactor = 1.0;
       clearBatch();
       for (int p = 0; p < count; ++p) patternStep(in, tg, p, clip, margin, false);
-      if (method == 3) rprop();
-      else if (method == 4) quickprop();
-      else batchUpdate();
+      if (method == 3)
+        rprop();
+      else if (method == 4)
+        quickprop();
+      else
+        batchUpdate();
     }
     return evaluate(in, tg, margin);
   }
@@ -448,9 +468,8 @@ TEST_P(TrainingReferenceTest, EpochsMatchThePlainComputation) {
     settings.preventSaturation = epoch == 2;
     settings.patternClip = epoch == 1 ? 0.0 : 0.5;  // 0 skips learned patterns
     const double rms = net.trainEpoch(set, settings);
-    const double refRms =
-        ref.epoch(method, in, tg, settings.patternClip, settings.errorMargin, settings.preventSaturation,
-                  settings.saturationThreshold);
+    const double refRms = ref.epoch(method, in, tg, settings.patternClip, settings.errorMargin,
+                                    settings.preventSaturation, settings.saturationThreshold);
     ASSERT_EQ(rms, refRms) << "epoch " << epoch;
     expectSame(net, ref, "epoch " + std::to_string(epoch));
   }
@@ -458,10 +477,11 @@ TEST_P(TrainingReferenceTest, EpochsMatchThePlainComputation) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllMethods, TrainingReferenceTest,
-    ::testing::Combine(::testing::Range(1, 7),
-                       ::testing::Values(Shape{"logistic_logistic", ActivationType::Logistic, ActivationType::Logistic},
-                                         Shape{"tanh_linear", ActivationType::Tanh, ActivationType::Linear},
-                                         Shape{"gaussian_tanh", ActivationType::Gaussian, ActivationType::Tanh})),
+    ::testing::Combine(
+        ::testing::Range(1, 7),
+        ::testing::Values(Shape{"logistic_logistic", ActivationType::Logistic, ActivationType::Logistic},
+                          Shape{"tanh_linear", ActivationType::Tanh, ActivationType::Linear},
+                          Shape{"gaussian_tanh", ActivationType::Gaussian, ActivationType::Tanh})),
     [](const auto& testInfo) {
       return "method" + std::to_string(std::get<0>(testInfo.param)) + "_" + std::get<1>(testInfo.param).name;
     });

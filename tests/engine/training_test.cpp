@@ -70,7 +70,8 @@ TEST_P(GradientTest, DeltasAreTheNegativeGradient) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TrueDerivatives, GradientTest,
-                         ::testing::Values(ActivationType::Logistic, ActivationType::Tanh, ActivationType::Linear));
+                         ::testing::Values(ActivationType::Logistic, ActivationType::Tanh,
+                                           ActivationType::Linear));
 
 const PatternTable kXor(2, 1, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}});
 
@@ -121,11 +122,13 @@ INSTANTIATE_TEST_SUITE_P(AllMethods, XorTest,
                                            XorCase{"rprop", TrainingMethod::Rprop, 0},
                                            XorCase{"quickprop", TrainingMethod::Quickprop, 0.5},
                                            XorCase{"delta_bar_delta", TrainingMethod::DeltaBarDelta, 0.5},
-                                           XorCase{"online_random", TrainingMethod::OnlineBackpropRandom, 0.5}),
+                                           XorCase{"online_random", TrainingMethod::OnlineBackpropRandom,
+                                                   0.5}),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(TrainingTest, EveryMethodRepeatsBitForBitOverAThousandEpochs) {
-  const PatternTable set(2, 2, {{0.1, 0.9, 0.2, 0.7}, {0.8, 0.3, 0.9, 0.1}, {0.5, 0.5, 0.4, 0.6}, {0.9, 0.9, 0.1, 0.3}});
+  const PatternTable set(
+      2, 2, {{0.1, 0.9, 0.2, 0.7}, {0.8, 0.3, 0.9, 0.1}, {0.5, 0.5, 0.4, 0.6}, {0.9, 0.9, 0.1, 0.3}});
   for (int code = 1; code <= 6; ++code) {
     std::vector<double> results[2];
     for (std::vector<double>& result : results) {

@@ -28,7 +28,8 @@ void setWeights(Network& net) {
   for (int l = 1; l < net.layerCount(); ++l)
     for (int j = 0; j < net.layerSize(l); ++j) {
       net.biases.at(l, j) = -0.5 * (j + 1) - l;
-      for (int i = 0; i < net.layerSize(l - 1); ++i) net.weights.at(l, j, i) = (i % 2 ? -1 : 1) * (l + 0.1 * j + 0.01 * i);
+      for (int i = 0; i < net.layerSize(l - 1); ++i)
+        net.weights.at(l, j, i) = (i % 2 ? -1 : 1) * (l + 0.1 * j + 0.01 * i);
     }
   net.weights.at(1, 0, 0) = 1.0 / 3.0;
   net.weights.at(1, 0, 1) = -12345.678;
@@ -57,7 +58,11 @@ struct GoldenCase {
 // outputs 0), and comment terminators and a newline in the path.
 const GoldenCase kGolden[] = {
     {"small", {2, 3, 1}, {AT::Logistic, AT::Logistic}, false, ""},
-    {"deep", {2, 3, 2, 2, 1}, {AT::Tanh, AT::Linear, AT::Gaussian, AT::Logistic}, true, "/home/ann/nets/deep.net"},
+    {"deep",
+     {2, 3, 2, 2, 1},
+     {AT::Tanh, AT::Linear, AT::Gaussian, AT::Logistic},
+     true,
+     "/home/ann/nets/deep.net"},
     {"flat", {3, 2}, {AT::Gaussian}, true, "/home/ann/nets/flat.net"},
     {"odd", {2, 2, 1}, {static_cast<AT>(9), AT::Tanh}, false, "/nets/*/{x}*/\n%{\n.net"},
 };
@@ -68,7 +73,8 @@ struct Language {
 };
 
 const Language kLanguages[] = {
-    {".c", [](const Network& n, bool s, const ExportHeader& h, const std::string&) { return formatCCode(n, s, h); }},
+    {".c", [](const Network& n, bool s, const ExportHeader& h,
+              const std::string&) { return formatCCode(n, s, h); }},
     {".pas", formatPascalCode},
     {".m", formatMatlabCode},
 };
@@ -94,7 +100,8 @@ TEST(CodeExportTest, TextsMatchTheGoldenFiles) {
     for (const Language& language : kLanguages) {
       const fs::path file = dir / (std::string(c.name) + language.extension);
       SCOPED_TRACE(file.filename().string());
-      const std::string text = language.format(net, c.scaling, {c.networkFile, "Tue Mar  5 09:04:01 2024"}, c.name);
+      const std::string text =
+          language.format(net, c.scaling, {c.networkFile, "Tue Mar  5 09:04:01 2024"}, c.name);
       if (update) {
         ASSERT_TRUE(writeFileAtomically(file, text));
       }
@@ -133,7 +140,8 @@ TEST(CodeExportTest, PascalLoopCountersReachTheLastNeuron) {
   for (const auto& c : cases) {
     const int sizes[] = {c.inputs, 1};  // neurons 0..inputs
     Network net(sizes, -1, 1);
-    EXPECT_NE(formatPascalCode(net, false, {"", "-"}, "u").find(c.declaration), std::string::npos) << c.inputs;
+    EXPECT_NE(formatPascalCode(net, false, {"", "-"}, "u").find(c.declaration), std::string::npos)
+        << c.inputs;
   }
 }
 

@@ -114,17 +114,21 @@ const std::vector<Prepared>& prepared() {
 bool writeCode(const Prepared& p, bool (*writer)(const Network&, const fs::path&, const std::string&),
                const fs::path& path) {
   scalingEnabled = p.clientCase->scaling ? 1 : 0;
-  const bool written = writer(*p.network, path, "/nets/*/{" + std::string(p.clientCase->name) + "}\n%{\n.net");
+  const bool written =
+      writer(*p.network, path, "/nets/*/{" + std::string(p.clientCase->name) + "}\n%{\n.net");
   scalingEnabled = 0;
   return written;
 }
 
-bool haveTool(const std::string& name) { return std::system(("command -v " + name + " >/dev/null").c_str()) == 0; }
+bool haveTool(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null").c_str()) == 0;
+}
 
 // Runs a shell command in dir; output receives what it printed (both streams).
 bool run(const fs::path& dir, const std::string& command, std::string& output) {
   const fs::path log = dir / "command.log";
-  const int status = std::system(("cd '" + dir.string() + "' && " + command + " >'" + log.string() + "' 2>&1").c_str());
+  const int status =
+      std::system(("cd '" + dir.string() + "' && " + command + " >'" + log.string() + "' 2>&1").c_str());
   readWholeFile(log, output);
   return status == 0;
 }
@@ -145,9 +149,10 @@ void expectSameResponse(const Prepared& p, const std::vector<double>& got) {
   const auto outputs = static_cast<std::size_t>(p.network->outputCount());
   for (std::size_t k = 0, reported = 0; k < got.size() && reported < 5; ++k) {
     const double want = p.expected[k];
-    const bool same = std::isnan(want)   ? std::isnan(got[k])
-                      : std::isinf(want) ? got[k] == want
-                                         : std::fabs(got[k] - want) <= std::max(1e-9 * std::fabs(want), 1e-12);
+    const bool same = std::isnan(want) ? std::isnan(got[k])
+                      : std::isinf(want)
+                          ? got[k] == want
+                          : std::fabs(got[k] - want) <= std::max(1e-9 * std::fabs(want), 1e-12);
     if (same) continue;
     ++reported;
     ADD_FAILURE() << "pattern " << k / outputs << " output " << k % outputs << ": got " << got[k]
@@ -202,7 +207,8 @@ struct Compiler {
 // Delphi mode with the math unit's.
 const Compiler kCompilers[] = {
     {"gcc", "gcc", "net.c", writeCCode, "driver.c", cDriver,
-     "gcc -std=c99 -Wall -Wextra -pedantic -Werror -Wno-missing-braces -Wno-unused-function net.c driver.c -lm -o run"},
+     "gcc -std=c99 -Wall -Wextra -pedantic -Werror -Wno-missing-braces -Wno-unused-function net.c driver.c "
+     "-lm -o run"},
     {"gxx", "g++", "net.c", writeCCode, "driver.c", cDriver,
      "g++ -x c++ -Wall -Wextra -Werror -Wno-unused-function net.c driver.c -o run"},
     {"fpc", "fpc", "nnet.pas", writePascalCode, "runner.pas", pascalRunner, "fpc -vew -Sew -orun runner.pas"},
@@ -216,7 +222,8 @@ class CompiledCodeTest : public ::testing::TestWithParam<Compiler> {};
 
 TEST_P(CompiledCodeTest, GivesTheNetworkResponse) {
   const Compiler& compiler = GetParam();
-  if (!haveTool(compiler.tool)) GTEST_SKIP() << compiler.tool << " is not installed; its generated code is not checked";
+  if (!haveTool(compiler.tool))
+    GTEST_SKIP() << compiler.tool << " is not installed; its generated code is not checked";
   testing::TempDir dir;
   for (const Prepared& p : prepared()) {
     SCOPED_TRACE(p.clientCase->name);
@@ -233,7 +240,9 @@ TEST_P(CompiledCodeTest, GivesTheNetworkResponse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clients, CompiledCodeTest, ::testing::ValuesIn(kCompilers),
-                         [](const ::testing::TestParamInfo<Compiler>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<Compiler>& param) {
+                           return std::string(param.param.name);
+                         });
 
 // One Octave session runs every case (it starts slowly) and also calls each
 // function with a matrix of the wrong height and with no argument.

@@ -16,8 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string maskDate(const std::string& text) {
-  return std::regex_replace(text, std::regex("Date:              [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d "
-                                             "\\d\\d:\\d\\d:\\d\\d \\d{4}\n"),
+  return std::regex_replace(text,
+                            std::regex("Date:              [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d "
+                                       "\\d\\d:\\d\\d:\\d\\d \\d{4}\n"),
                             "Date:              <DATE>\n");
 }
 
@@ -212,7 +213,9 @@ TEST_F(ConfigFileTest, UnreadableValuesAreRefusedWithTheirLine) {
 }
 
 TEST_F(ConfigFileTest, SeparatorTolerantReaderAcceptsCommasAndGivesZeroForGarbage) {
-  EXPECT_TRUE(parse("[RPROPWTDEC],0.25,[DBDWTINC] x [QUICKPROPMU] 2.5e0junk\n[DBDAVERAGE] 12345678901234567890123456789012345678901234567890123\n"));
+  EXPECT_TRUE(
+      parse("[RPROPWTDEC],0.25,[DBDWTINC] x [QUICKPROPMU] 2.5e0junk\n[DBDAVERAGE] "
+            "12345678901234567890123456789012345678901234567890123\n"));
   EXPECT_EQ(config.rpropDecrease(), 0.25);
   EXPECT_EQ(config.dbdIncrease(), 0.0);
   EXPECT_EQ(config.quickpropMaxGrowth(), 2.5);

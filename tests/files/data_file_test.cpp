@@ -1,5 +1,4 @@
 #include "files/data_file.h"
-#include "files/data_read_job.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/data_read_job.h"
 #include "support/temp_dir.h"
 
 namespace nodelyx {
@@ -57,7 +57,8 @@ class DataFileTest : public ::testing::Test {
 };
 
 TEST_F(DataFileTest, HeaderFileWithCommentsAndPatternsAcrossLines) {
-  const auto outcome = read("* XOR problem\n  * more\r\n\n[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1   1 0 1\n1 1\n\n0\n");
+  const auto outcome =
+      read("* XOR problem\n  * more\r\n\n[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1   1 0 1\n1 1\n\n0\n");
   ASSERT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.set.patternCount, 4u);
   EXPECT_EQ(outcome.set.inputCount, 2u);
@@ -73,7 +74,8 @@ TEST_F(DataFileTest, HeaderFileWithCommentsAndPatternsAcrossLines) {
 }
 
 TEST_F(DataFileTest, LowerCaseHeaderAndExtraValuesAreIgnored) {
-  const auto outcome = read("[inputs] 3\n[outputs] 1\n" + std::string("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n"));
+  const auto outcome =
+      read("[inputs] 3\n[outputs] 1\n" + std::string("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n"));
   ASSERT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.set.patternCount, 4u);
   EXPECT_EQ(outcome.set.target(3)[0], 16.0);
@@ -98,17 +100,20 @@ TEST_F(DataFileTest, TestingFileMustMatchTheNetwork) {
   currentInputs = 2;
   currentOutputs = 1;
   EXPECT_FALSE(read("[INPUTS] 3\n[OUTPUTS] 1\n1 2 3 4\n", DataKind::Testing).ok);
-  EXPECT_EQ(onlyMessage(), "Error: Invalid Testing data file data.trn!\nNumber of inputs differs from loaded network");
+  EXPECT_EQ(onlyMessage(),
+            "Error: Invalid Testing data file data.trn!\nNumber of inputs differs from loaded network");
   reporter.messages.clear();
   EXPECT_FALSE(read("[INPUTS] 2\n[OUTPUTS] 2\n1 2 3 4\n", DataKind::Testing).ok);
-  EXPECT_EQ(onlyMessage(), "Error: Invalid Testing data file data.trn!\nNumber of outputs differs from loaded network");
+  EXPECT_EQ(onlyMessage(),
+            "Error: Invalid Testing data file data.trn!\nNumber of outputs differs from loaded network");
 }
 
 TEST_F(DataFileTest, CountChecksAndTheirMessages) {
   const std::pair<const char*, const char*> cases[] = {
       {"[INPUTS] 0\n[OUTPUTS] 1\n1 2\n",
        "Invalid # of inputs: data.trn contains 0 inputs.\nThe legal range is between 1 and 4294967295"},
-      {"[INPUTS] 2\n1 2 3\n", "Error: Invalid Training data file data.trn!\nFile missing header '[OUTPUTS] size'"},
+      {"[INPUTS] 2\n1 2 3\n",
+       "Error: Invalid Training data file data.trn!\nFile missing header '[OUTPUTS] size'"},
       {"[INPUTS] 2 % two\n[OUTPUTS] 1\n1 2 3\n",
        "Error: Invalid Training data file data.trn!\nFile missing header '[OUTPUTS] size'"},
       {"[INPUTS] 2\n[OUTPUTS] 0\n1 2 3\n",
@@ -117,7 +122,8 @@ TEST_F(DataFileTest, CountChecksAndTheirMessages) {
        "Invalid # of patterns: data.trn contains 0 patterns.\nThe legal range is between 1 and 4294967295"},
       {"[INPUTS] 4294967295\n[OUTPUTS] 1\n1 2\n",
        "Invalid # of patterns: data.trn contains 0 patterns.\nThe legal range is between 1 and 4294967295"},
-      {"[INPUTS] x\n", "Error: Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format."},
+      {"[INPUTS] x\n",
+       "Error: Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format."},
   };
   for (const auto& [text, message] : cases) {
     reporter.messages.clear();
@@ -159,7 +165,9 @@ TEST_F(DataFileTest, PlainTableAsksForTheCounts) {
   EXPECT_TRUE(reporter.messages.empty());
   answers = {{3, 0}};
   EXPECT_FALSE(read("1 2 3\n").ok);
-  EXPECT_EQ(onlyMessage(), "Invalid # of outputs: data.trn contains 0 outputs.\nThe legal range is between 1 and 4294967295");
+  EXPECT_EQ(
+      onlyMessage(),
+      "Invalid # of outputs: data.trn contains 0 outputs.\nThe legal range is between 1 and 4294967295");
 }
 
 TEST_F(DataFileTest, InputsKeywordAloneMakesAPlainTable) {
@@ -201,7 +209,8 @@ TEST_F(DataFileTest, ColumnRangesAreWidenedWhenNarrow) {
 
 TEST_F(DataFileTest, ShuffleKeepsPatternsWholeAndRepeats) {
   std::string text = "[INPUTS] 2\n[OUTPUTS] 1\n";
-  for (int p = 0; p < 200; ++p) text += std::to_string(p) + " " + std::to_string(p * 2) + " " + std::to_string(p * 3) + "\n";
+  for (int p = 0; p < 200; ++p)
+    text += std::to_string(p) + " " + std::to_string(p * 2) + " " + std::to_string(p * 3) + "\n";
   shuffle = true;
   const auto first = read(text);
   ASSERT_TRUE(first.ok);
@@ -229,7 +238,8 @@ TEST_F(DataFileTest, NumbersAcrossBufferBoundariesAndMemory) {
   std::string text = "[INPUTS] 3\n[OUTPUTS] 1\n";
   const int patterns = 40000;  // about 1.1 MB: several buffer refills
   for (int p = 0; p < patterns; ++p)
-    text += std::to_string(p) + ".0625 -" + std::to_string(p) + "e-3 12345.678901 " + std::to_string(p % 7) + "\n";
+    text += std::to_string(p) + ".0625 -" + std::to_string(p) + "e-3 12345.678901 " + std::to_string(p % 7) +
+            "\n";
   const auto outcome = read(text);
   ASSERT_TRUE(outcome.ok);
   ASSERT_EQ(outcome.set.patternCount, static_cast<std::uint32_t>(patterns));

@@ -57,10 +57,10 @@ TEST(NetworkConfigTest, SettersNotifyOnChangeAndFlagsOnEveryAssignment) {
   config.setTrainingFile("a.trn");
   config.setTrainingFile("a.trn");  // the pattern count beside it may change
   const std::vector<Notification> expected = {
-      {ConfigField::LearningRate, 0},     {ConfigField::MaxEpochs, 0},
+      {ConfigField::LearningRate, 0},      {ConfigField::MaxEpochs, 0},
       {ConfigField::PreventSaturation, 0}, {ConfigField::PreventSaturation, 0},
-      {ConfigField::TrainingMethod, 0},   {ConfigField::HiddenNeurons, 2},
-      {ConfigField::WeightsFile, 0},      {ConfigField::TrainingFile, 0},
+      {ConfigField::TrainingMethod, 0},    {ConfigField::HiddenNeurons, 2},
+      {ConfigField::WeightsFile, 0},       {ConfigField::TrainingFile, 0},
       {ConfigField::TrainingFile, 0},
   };
   EXPECT_EQ(observer.seen, expected);

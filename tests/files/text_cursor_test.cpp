@@ -12,10 +12,17 @@ TEST(TextCursorTest, NumbersAreReadLikeAStreamExtractor) {
     std::size_t used;
   };
   const Case cases[] = {
-      {"  0.125 rest", 0.125, 7}, {"\n-3x", -3.0, 3},   {"+1e-05,", 1e-05, 6},
-      {".5", 0.5, 2},             {"7.", 7.0, 2},       {"1e", 1.0, 1},
-      {"abc", std::nullopt, 0},   {"-", std::nullopt, 0}, {"inf", std::nullopt, 0},
-      {"1e400", std::nullopt, 0}, {"", std::nullopt, 0},
+      {"  0.125 rest", 0.125, 7},
+      {"\n-3x", -3.0, 3},
+      {"+1e-05,", 1e-05, 6},
+      {".5", 0.5, 2},
+      {"7.", 7.0, 2},
+      {"1e", 1.0, 1},
+      {"abc", std::nullopt, 0},
+      {"-", std::nullopt, 0},
+      {"inf", std::nullopt, 0},
+      {"1e400", std::nullopt, 0},
+      {"", std::nullopt, 0},
   };
   for (const Case& c : cases) {
     TextCursor cursor(c.text);

@@ -127,7 +127,8 @@ TEST(TrainingHistoryTest, OldRecordsWithoutNoiseAndDecay) {
 TEST(TrainingHistoryTest, AppendDatesUndatedRecords) {
   TrainingHistory history;
   appendRecord(history, TrainingRecord());
-  EXPECT_TRUE(std::regex_match(history[0].date, std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}")))
+  EXPECT_TRUE(std::regex_match(
+      history[0].date, std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}")))
       << history[0].date;
 }
 

@@ -26,7 +26,8 @@ TEST(ScaleFileTest, WritesTheKeysAndTheFormulaNotes) {
 
 TEST(ScaleFileTest, ReadsBackAndChecksTheCounts) {
   const std::string text =
-      "[inputs] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2 \n[MAXIMUMS] 3 4 5 \n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] 0.1 0.9\n";
+      "[inputs] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2 \n[MAXIMUMS] 3 4 5 \n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] "
+      "0.1 0.9\n";
   ScaleRanges ranges;
   ASSERT_TRUE(readScaleFile(text, 2, 1, ranges));
   EXPECT_EQ(ranges.min, (std::vector<double>{0, 1, 2}));
@@ -42,9 +43,12 @@ TEST(ScaleFileTest, ReadsBackAndChecksTheCounts) {
   EXPECT_EQ(ranges.min, (std::vector<double>{2}));
   EXPECT_EQ(ranges.max, (std::vector<double>{5}));
   const char* bad[] = {
-      "", "[INPUTS] 3\n[OUTPUTS] 1\n", "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1\n",
+      "",
+      "[INPUTS] 3\n[OUTPUTS] 1\n",
+      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1\n",
       "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2\n[MAXIMUMS] 3 4 5\n[NEWINPUTRANGE] -1\n",
-      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2\n[MAXIMUMS] 3 4 5\n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] 0.1",
+      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2\n[MAXIMUMS] 3 4 5\n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] "
+      "0.1",
       "[INPUTS] -2\n",
   };
   for (const char* b : bad) EXPECT_FALSE(readScaleFile(b, 2, 1, ranges)) << b;

@@ -87,7 +87,8 @@ TEST_F(ScalingJobTest, RoundTripsForEveryHeaderKind) {
     const std::vector<double> original = {1.5, -3, 0.25, 7, 2, 4, 0.125, 7, -1, 0, 1, 7};
     const double ranges[] = {3, 7, 0.875, 1};
     ASSERT_EQ(back.size(), original.size()) << name;
-    for (std::size_t k = 0; k < back.size(); ++k) EXPECT_NEAR(back[k], original[k], ranges[k % 4] * 1e-6) << name;
+    for (std::size_t k = 0; k < back.size(); ++k)
+      EXPECT_NEAR(back[k], original[k], ranges[k % 4] * 1e-6) << name;
     ASSERT_TRUE(run(ScaleAction::ScaleFromFile, "data.trn", "again.trn", "data.scl")) << name;
     EXPECT_EQ(read("again.trn"), read("scaled.trn")) << name;
   }
@@ -109,8 +110,9 @@ TEST_F(ScalingJobTest, HeaderOfTheOutputFollowsTheInput) {
 
 TEST_F(ScalingJobTest, WrongScaleFileLeavesNoOutput) {
   dir.write("in.trn", "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n1 4 2\n");
-  dir.write("other.scl", "[INPUTS] 3\n[OUTPUTS] 1\n[MINIMUMS] 0 0 0 0\n[MAXIMUMS] 1 1 1 1\n"
-                         "[NEWINPUTRANGE] 0 1\n[NEWOUTPUTRANGE] 0 1\n");
+  dir.write("other.scl",
+            "[INPUTS] 3\n[OUTPUTS] 1\n[MINIMUMS] 0 0 0 0\n[MAXIMUMS] 1 1 1 1\n"
+            "[NEWINPUTRANGE] 0 1\n[NEWOUTPUTRANGE] 0 1\n");
   EXPECT_FALSE(run(ScaleAction::UnscaleFromFile, "in.trn", "out.trn", "other.scl"));
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].title, "Error");

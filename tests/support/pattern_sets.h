@@ -9,7 +9,8 @@
 
 namespace nodelyx::testing {
 
-inline PatternSet makePatternSet(std::uint32_t inputs, std::uint32_t outputs, const std::vector<double>& values) {
+inline PatternSet makePatternSet(std::uint32_t inputs, std::uint32_t outputs,
+                                 const std::vector<double>& values) {
   PatternSet set;
   set.inputCount = inputs;
   set.outputCount = outputs;
