@@ -14,11 +14,10 @@ using exportcode::functionCall;
 using exportcode::hiddenCount;
 using exportcode::layerType;
 using exportcode::matrixName;
+using exportcode::str;
 
 // Spelled with the C99 macros of <math.h>, which the file includes.
 constexpr exportcode::NonFiniteSpelling kCNumbers{"NAN", "INFINITY", "-INFINITY"};
-
-std::string str(int value) { return std::to_string(value); }
 
 void appendHeader(std::string& out, const Network& network, const ExportHeader& header) {
   out += "/* Neural network C code created by " + exportcode::productAndVersion() + "\n";

@@ -25,6 +25,9 @@ struct NonFiniteSpelling {
 // its compiler accepts).
 std::string number(double value, const NonFiniteSpelling& spelling);
 
+// A count or index as the generated code writes it.
+inline std::string str(int value) { return std::to_string(value); }
+
 // The number of hidden layers H = L - 2.
 inline int hiddenCount(const Network& network) { return network.layerCount() - 2; }
 

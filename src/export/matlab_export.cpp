@@ -14,11 +14,10 @@ namespace {
 using exportcode::hiddenCount;
 using exportcode::layerType;
 using exportcode::matrixName;
+using exportcode::str;
 
 // Matlab's own names of the values.
 constexpr exportcode::NonFiniteSpelling kMatlabNumbers{"NaN", "Inf", "-Inf"};
-
-std::string str(int value) { return std::to_string(value); }
 
 // The right-hand side that applies layer l's function to tmp; the network
 // outputs 0 for codes outside 1..4.

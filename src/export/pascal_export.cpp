@@ -14,6 +14,7 @@ using exportcode::functionCall;
 using exportcode::hiddenCount;
 using exportcode::layerType;
 using exportcode::matrixName;
+using exportcode::str;
 
 // Constant expressions the compiler folds into NaN and the infinities.
 constexpr exportcode::NonFiniteSpelling kPascalNumbers{"(0.0/0.0)", "(1.0/0.0)", "(-1.0/0.0)"};
@@ -21,8 +22,6 @@ constexpr exportcode::NonFiniteSpelling kPascalNumbers{"(0.0/0.0)", "(1.0/0.0)",
 // Free Pascal's default mode has a 16-bit "integer"; a network with more
 // neurons gets longint loop counters.
 constexpr int kLargestSmallIndex = 32767;
-
-std::string str(int value) { return std::to_string(value); }
 
 int neuronCount(const Network& network) {
   int count = 0;
