@@ -39,23 +39,6 @@ bool writeAll(int fd, std::string_view contents) {
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-  if (path.empty() || path.filename().empty()) return false;
-  const std::filesystem::path temporary = temporaryNameFor(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  struct stat previous {};
-  if (::stat(path.c_str(), &previous) == 0 && S_ISREG(previous.st_mode))
-    ::fchmod(fd, previous.st_mode & 07777);
-  const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : path_(path) {
   if (path.empty() || path.filename().empty()) return;
   temporary_ = temporaryNameFor(path);
@@ -92,6 +75,13 @@ bool AtomicFileWriter::commit() {
     return false;
   }
   return true;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+  AtomicFileWriter file(path);
+  if (!file.isOpen()) return false;
+  file.write(contents);
+  return file.commit();
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& contents) {
