@@ -12,6 +12,7 @@
 #include "files/atomic_file.h"
 #include "files/c_format.h"
 #include "files/config_file.h"
+#include "files/text_cursor.h"
 
 namespace nodelyx::cli {
 namespace {
@@ -29,10 +30,7 @@ bool looksLikeWeights(const std::filesystem::path& path) {
   if (!readWholeFile(path, text)) return false;
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return false;
-  std::string word = text.substr(first, 8);
-  std::transform(word.begin(), word.end(), word.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return word == "[layers]";
+  return matchesKeyword(std::string_view(text).substr(first), "[layers]");
 }
 
 }  // namespace
