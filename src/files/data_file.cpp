@@ -9,8 +9,6 @@
 namespace nodelyx {
 namespace {
 
-constexpr const char* kUnrecognizable =
-    "Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.";
 constexpr long long kMaxCount = 4294967295LL;
 constexpr std::uint32_t kProgressEveryPatterns = 80;
 
@@ -83,7 +81,7 @@ bool DataFileParser::readLayout(Layout& layout) {
 bool DataFileParser::readHeader(Layout& layout) {
   const auto inputs = readCount(reader_);
   if (!inputs) {
-    error("Error", kUnrecognizable);
+    error("Error", kUnrecognizableFormat);
     return false;
   }
   layout.inputs = *inputs;
@@ -94,7 +92,7 @@ bool DataFileParser::readHeader(Layout& layout) {
   if (outputsFollow) {
     const auto outputs = readCount(reader_);
     if (!outputs) {
-      error("Error", kUnrecognizable);
+      error("Error", kUnrecognizableFormat);
       return false;
     }
     layout.outputs = *outputs;
@@ -178,7 +176,7 @@ bool DataFileParser::countValues(std::uint64_t& count) {
     case CountResult::Unrecognizable:
       break;
   }
-  error("Error", kUnrecognizable);
+  error("Error", kUnrecognizableFormat);
   return false;
 }
 
@@ -205,7 +203,7 @@ bool DataFileParser::readPatterns(PatternSet& set) {
     double* row = set.row(p);
     for (std::size_t c = 0; c < stride; ++c) {
       if (!nextValue(row[c])) {
-        error("Error", kUnrecognizable);
+        error("Error", kUnrecognizableFormat);
         return false;
       }
     }

@@ -17,6 +17,10 @@
 
 namespace nodelyx {
 
+// What a reader says of a file whose data part it cannot read.
+inline constexpr const char* kUnrecognizableFormat =
+    "Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.";
+
 // Numbers are runs of number characters (digits . + - e E); separators are
 // white space, commas and semicolons; any other character has no place in
 // the data part of a file.

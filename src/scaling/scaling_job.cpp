@@ -15,9 +15,6 @@
 namespace nodelyx {
 namespace {
 
-constexpr const char* kUnrecognizable =
-    "Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.";
-
 enum class HeaderKind { InputsOnly = 1, InputsAndOutputs = 2, None = 3 };
 
 // One run of the job, from opening the files to committing or dropping
@@ -91,7 +88,7 @@ bool ScalingRun::readHeader() {
   }
   const auto inputs = readCount(*reader_);
   if (!inputs || *inputs < 0 || *inputs > 0xffffffffLL) {
-    fail("Error", kUnrecognizable);
+    fail("Error", kUnrecognizableFormat);
     return false;
   }
   ranges_.inputCount = static_cast<std::uint32_t>(*inputs);
@@ -101,7 +98,7 @@ bool ScalingRun::readHeader() {
   if (matchesKeyword(readWord(*reader_), "[OUTPUTS]")) {
     const auto outputs = readCount(*reader_);
     if (!outputs || *outputs < 0 || *outputs > 0xffffffffLL) {
-      fail("Error", kUnrecognizable);
+      fail("Error", kUnrecognizableFormat);
       return false;
     }
     ranges_.outputCount = static_cast<std::uint32_t>(*outputs);
@@ -122,7 +119,7 @@ bool ScalingRun::countPatterns() {
     case CountResult::Cancelled:
       return false;
     case CountResult::Unrecognizable:
-      fail("Error", kUnrecognizable);
+      fail("Error", kUnrecognizableFormat);
       return false;
   }
   if (columns() == 0) {
@@ -151,7 +148,7 @@ bool ScalingRun::computeRanges() {
     for (std::size_t c = 0; c < n; ++c) {
       double x = 0.0;
       if (!readNextValue(*reader_, x)) {
-        fail("Error", kUnrecognizable);
+        fail("Error", kUnrecognizableFormat);
         return false;
       }
       ranges_.min[c] = p == 0 ? x : std::min(ranges_.min[c], x);
@@ -207,7 +204,7 @@ void ScalingRun::writeRows() {
     for (std::size_t c = 0; c < columns(); ++c) {
       double x = 0.0;
       if (!readNextValue(*reader_, x)) {
-        fail("Error", kUnrecognizable);
+        fail("Error", kUnrecognizableFormat);
         return;
       }
       const auto [end, error] =
