@@ -136,11 +136,12 @@ void printSummary(const Session& session, const RunSummary& summary, const std::
   const bool testing = session.testingDataLoaded() && session.testingSet.hasTargets();
   if (json) {
     std::printf(
-        "{\"epochs\": %u, \"epochs_run\": %u, \"train_rms\": %s, \"train_max_rms\": %s, \"train_max_error\": "
-        "%s, "
-        "\"train_correct\": %u, \"train_percent_correct\": %s, \"test_rms\": %s, \"test_percent_correct\": "
-        "%s, "
-        "\"stopped_by\": %s, \"seconds\": %s, \"connection_updates_per_second\": %s, \"weights_file\": %s}\n",
+        "{\"epochs\": %u, \"epochs_run\": %u, "
+        "\"train_rms\": %s, \"train_max_rms\": %s, \"train_max_error\": %s, "
+        "\"train_correct\": %u, \"train_percent_correct\": %s, "
+        "\"test_rms\": %s, \"test_percent_correct\": %s, "
+        "\"stopped_by\": %s, \"seconds\": %s, \"connection_updates_per_second\": %s, "
+        "\"weights_file\": %s}\n",
         session.epochCount, summary.epochsRun, jsonNumber(s.trainRms).c_str(),
         jsonNumber(s.trainMaxPatternRms).c_str(), jsonNumber(s.trainMaxError).c_str(), s.trainCorrect,
         jsonNumber(s.trainPercent).c_str(), testing ? jsonNumber(s.testRms).c_str() : "null",
@@ -150,8 +151,8 @@ void printSummary(const Session& session, const RunSummary& summary, const std::
     return;
   }
   std::printf(
-      "Epoch %u (%u this run, %.3g s), stopped by %.*s: training RMS %g, max error %g, %u of %u correct "
-      "(%.4g %%)",
+      "Epoch %u (%u this run, %.3g s), stopped by %.*s: "
+      "training RMS %g, max error %g, %u of %u correct (%.4g %%)",
       session.epochCount, summary.epochsRun, summary.seconds,
       static_cast<int>(stopReasonName(summary.reason).size()), stopReasonName(summary.reason).data(),
       s.trainRms, s.trainMaxError, s.trainCorrect, session.trainingSet.patternCount, s.trainPercent);
