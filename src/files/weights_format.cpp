@@ -27,19 +27,23 @@ void appendValues(std::string& text, const char* label, const std::vector<double
   text += '\n';
 }
 
+// Grows the array value by value, so that counts a hostile header claims
+// cost no more memory than the numbers the file really holds.
 bool readRangeArray(TextCursor& in, std::vector<double>& values, std::size_t count) {
-  values.assign(count, 0.0);
-  for (double& v : values) {
+  values.clear();
+  while (values.size() < count) {
     const auto read = in.readDouble();
     if (!read) return false;
-    v = *read;
+    values.push_back(*read);
   }
   return true;
 }
 
-// The four range arrays after "[FromMin]", with one (unchecked) word between
-// the groups.
-bool readRanges(TextCursor& in, ColumnRanges& ranges) {
+// The four range arrays after "[FromMin]" for the given counts, with one
+// (unchecked) word between the groups.
+bool readRanges(TextCursor& in, std::uint32_t inputs, std::uint32_t outputs, ColumnRanges& ranges) {
+  ranges.inputCount = inputs;
+  ranges.outputCount = outputs;
   if (!readRangeArray(in, ranges.fromMin, ranges.columnCount())) return false;
   in.readWord();
   if (!readRangeArray(in, ranges.fromMax, ranges.columnCount())) return false;
@@ -136,8 +140,7 @@ std::optional<WeightsHeader> HeaderReader::run() {
   }
   if (takeKeyword(in_, "[FromMin]")) {
     ColumnRanges ranges;
-    ranges.resize(header.layerSizes.front(), header.layerSizes.back());
-    if (!readRanges(in_, ranges)) {
+    if (!readRanges(in_, header.layerSizes.front(), header.layerSizes.back(), ranges)) {
       invalid("File missing '[FromMin]' info");
       return std::nullopt;
     }
@@ -230,9 +233,9 @@ WeightsLoad loadWeights(Network& network, std::string_view text, TrainingHistory
   const std::string_view word = in.readWord();
   if (matchesKeyword(word, "[FromMin]")) {
     ColumnRanges ranges;
-    ranges.resize(static_cast<std::uint32_t>(network.inputCount()),
-                  static_cast<std::uint32_t>(network.outputCount()));
-    if (!readRanges(in, ranges)) return WeightsLoad::Mismatch;
+    if (!readRanges(in, static_cast<std::uint32_t>(network.inputCount()),
+                    static_cast<std::uint32_t>(network.outputCount()), ranges))
+      return WeightsLoad::Mismatch;
     network.fromMin = ranges.fromMin;
     network.fromMax = ranges.fromMax;
     network.toMin = ranges.toMin;

@@ -154,6 +154,10 @@ TEST_F(WeightsFileTest, HeaderProblemsAreReported) {
        "Error: Incompatible network topology\nWeights NOT loaded"},
       {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 x 1\n",
        "Error: Incompatible network topology\nWeights NOT loaded"},
+      // Ranges for four billion outputs, with three numbers behind them:
+      // refused without first making room for all of them.
+      {"[layers] 2\n[layersizes] 10 4042157662\n[FromMin] 0 0 0\n",
+       "Error: Invalid weights data file net.wts!\nFile missing '[FromMin]' info"},
   };
   for (const auto& [text, message] : cases) {
     reporter.messages.clear();
