@@ -2,7 +2,9 @@
 
 #include <locale.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -55,6 +57,14 @@ std::string formatC(const char* format, ...) {
 }
 
 std::string formatDouble(double value) { return formatC("%g", value); }
+
+std::string formatRoundTrip(double value) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char text[32];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc() ? std::string(text, end) : formatC("%.17g", value);
+}
 
 std::string formatTimestamp(long long secondsSinceEpoch) {
   static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};

@@ -14,6 +14,12 @@ std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)
 // "%g"), as the text formats use it.
 std::string formatDouble(double value);
 
+// The shortest text that reads back to exactly the same double ("0.1",
+// "1000000.1", "1e-300"); "nan", "-nan", "inf" or "-inf" for the values
+// that are not finite. Files that must reproduce a model bit for bit
+// (weights, scale ranges, generated code) write their doubles this way.
+std::string formatRoundTrip(double value);
+
 // The 24-character local date and time "Www Mmm dd hh:mm:ss yyyy" with
 // English names, as file headers and history records carry it.
 std::string formatTimestamp(long long secondsSinceEpoch);
