@@ -26,8 +26,7 @@ std::string lowerExtension(const std::filesystem::path& path) {
 
 // A file whose first word is "[layers]" holds weights.
 bool looksLikeWeights(const std::filesystem::path& path) {
-  std::string text;
-  if (!readWholeFile(path, text)) return false;
+  const std::string text = readFilePrefix(path, 4096);
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return false;
   return matchesKeyword(std::string_view(text).substr(first), "[layers]");
