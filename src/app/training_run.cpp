@@ -4,6 +4,7 @@
 
 #include "app/network_setup.h"
 #include "engine/random.h"
+#include "files/c_format.h"
 
 namespace nodelyx {
 namespace {
@@ -88,6 +89,8 @@ std::string_view stopReasonName(StopReason reason) {
       return "testing max error";
     case StopReason::Stopped:
       return "interrupt";
+    case StopReason::Diverged:
+      return "divergence";
   }
   return "";
 }
@@ -119,6 +122,15 @@ bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& 
     return false;
   }
   const NetworkConfig& config = session.config;
+  if (methodLongName(config.trainingMethod()).empty()) {
+    // An unknown code would train nothing and leave a nameless record.
+    reporter.report("Error",
+                    formatC("The training method %d is not one of the six: 1 Online Backprop, 2 Batch "
+                            "Backprop, 3 RPROP, 4 QuickProp, 5 Delta-Bar-Delta, 6 Online Backprop - Rand.",
+                            static_cast<int>(config.trainingMethod())),
+                    MessageIcon::Error);
+    return false;
+  }
   if (!session.network) {
     session.network = buildNetwork(config, reporter, nullptr, session.networkMemoryLimit);
     if (!session.network) return false;
@@ -144,6 +156,11 @@ bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& 
   testRmsNow = xvalRmsNow = 0.0;
   session.samples.rescaleNeeded = 1;
   xvalSplit = static_cast<std::uint32_t>(std::trunc(session.trainingSet.patternCount * 0.9));
+  if (config.plotMemorization() != 0 && xvalSplit == 0)
+    reporter.report("Warning",
+                    "Cross-validation needs at least two training patterns.\nThis run trains on the one "
+                    "pattern without cross-validation.",
+                    MessageIcon::Warning);
   updateSettings(runSettingsOf(config));
   record_ = recordTemplate(config);
   session_ = &session;
@@ -180,6 +197,12 @@ void TrainingRun::run() {
       if (observer_) observer_->epochFinished(stats);
       if ((session.epochCount - 1) % session.samples.interval == 0) storeSample();
       if (criterionMet(settings, stats, summary.reason)) break;
+      if (!std::isfinite(stats.trainRms)) {
+        // No update recovers from a NaN or infinite error; going on would
+        // only burn the remaining epochs.
+        summary.reason = StopReason::Diverged;
+        break;
+      }
       if (keepTraining.load() == 0) {
         summary.reason = StopReason::Stopped;
         break;
@@ -188,8 +211,23 @@ void TrainingRun::run() {
   } else {
     summary.reason = StopReason::Stopped;
   }
-  if (epochRan) summary.last = stats;
+  if (!epochRan) measureUntrained(currentSettings(), stats);
+  summary.last = stats;
   wrapUp(summary);
+}
+
+void TrainingRun::measureUntrained(const RunSettings& settings, EpochStatistics& stats) {
+  Session& session = *session_;
+  Network& net = *session.network;
+  const PatternView all = session.trainingSet.view();
+  stats.epoch = session.epochCount;
+  stats.trainRms = net.evaluate(all, settings.epoch.errorMargin);
+  stats.trainMaxPatternRms = net.maxPatternRms;
+  stats.trainMaxError = net.maxError;
+  stats.trainCorrect = net.correctCount;
+  stats.trainPercent = net.correctCount * 100.0 / all.count();
+  trainRmsNow = stats.trainRms;
+  measureTesting(settings, stats);
 }
 
 void TrainingRun::trainOneEpoch(const RunSettings& settings, EpochStatistics& stats) {
@@ -197,7 +235,7 @@ void TrainingRun::trainOneEpoch(const RunSettings& settings, EpochStatistics& st
   Network& net = *session.network;
   const PatternView all = session.trainingSet.view();
   double rms = 0.0;
-  if (!settings.crossValidate) {
+  if (!settings.crossValidate || xvalSplit == 0) {
     rms = net.trainEpoch(all, settings.epoch);
     stats.trainPercent = net.correctCount * 100.0 / all.count();
     xvalRmsNow = 0.0;
@@ -264,11 +302,13 @@ bool TrainingRun::criterionMet(const RunSettings& settings, const EpochStatistic
 void TrainingRun::wrapUp(RunSummary& summary) {
   keepTraining.store(0);
   Session& session = *session_;
-  TrainingRecord record = record_;
-  record.lastEpoch = session.epochCount;
-  record.finalRmsError = trainRmsNow;
-  record.finalMaxError = summary.last.trainMaxError;
-  appendRecord(session.history, std::move(record));
+  if (summary.epochsRun > 0) {
+    TrainingRecord record = record_;
+    record.lastEpoch = session.epochCount;
+    record.finalRmsError = trainRmsNow;
+    record.finalMaxError = summary.last.trainMaxError;
+    appendRecord(session.history, std::move(record));
+  }
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstEpoch_).count();
   if (observer_) observer_->trainingEnded(summary);
   trainingActive.store(0);

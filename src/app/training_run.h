@@ -57,15 +57,19 @@ enum class StopReason {
   TestingPercentCorrect,
   TestingMaxRmsError,
   TestingMaxError,
-  Stopped,  // keepTraining was cleared
+  Stopped,   // keepTraining was cleared
+  Diverged,  // the training error is no longer a finite number
 };
 std::string_view stopReasonName(StopReason reason);
 
 struct RunSummary {
   StopReason reason = StopReason::EpochLimit;
   std::uint32_t epochsRun = 0;  // in this run
-  EpochStatistics last;         // of the last epoch (zero when none ran)
-  double seconds = 0;           // from the first epoch to the end of the wrap-up
+  // Of the last epoch; when no epoch ran, the network measured as it is
+  // (its errors on the training set and, when it has targets, the testing
+  // set).
+  EpochStatistics last;
+  double seconds = 0;  // from the first epoch to the end of the wrap-up
 };
 
 class TrainingObserver {
@@ -87,8 +91,14 @@ class TrainingRun {
 
   // The start sequence (builds a network when there is none, configures it
   // from the settings, merges the scaling ranges) and the worker. False,
-  // after a message, when there is no training set or no network can be
-  // built, or when a run is already active. The session must outlive the run.
+  // after a message, when there is no training set, the method code is not
+  // one of the six, no network can be built, or a run is already active.
+  // Cross-validation needs two training patterns: with fewer the run trains
+  // on all of them and says so. The session must outlive the run.
+  //
+  // The run ends at a stopping criterion, the epoch limit, a stop request,
+  // or when the training error stops being a finite number (divergence). A
+  // run that trains no epoch adds no history record.
   bool start(Session& session, TrainingObserver* observer, Reporter& reporter);
   // Asks the run to stop after the current epoch.
   void stop() { keepTraining.store(0); }
@@ -108,6 +118,7 @@ class TrainingRun {
   void run();
   void trainOneEpoch(const RunSettings& settings, EpochStatistics& stats);
   void measureTesting(const RunSettings& settings, EpochStatistics& stats);
+  void measureUntrained(const RunSettings& settings, EpochStatistics& stats);
   void storeSample();
   bool criterionMet(const RunSettings& settings, const EpochStatistics& stats, StopReason& reason) const;
   void wrapUp(RunSummary& summary);

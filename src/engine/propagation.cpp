@@ -169,13 +169,15 @@ double Network::evaluate(const PatternView& set, double errorMargin) {
     forwardSlots(slots, inputs, block, 0.0);
     for (int k = 0; k < block; ++k) {
       outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
+      // A NaN error wins every maximum and stays: a diverged network must
+      // never look like one that met its goal.
       for (int o = 0; o < outputCount(); ++o) {
         const double e = slots[k].errorData[o];
-        if (std::fabs(e) > std::fabs(maxError)) maxError = e;
+        if (!std::isnan(maxError) && !(std::fabs(e) <= std::fabs(maxError))) maxError = e;
       }
       const double rms = patternRms(slots[k].errorData);
       if (rms <= errorMargin) ++correctCount;
-      if (rms > maxPatternRms) maxPatternRms = rms;
+      if (!std::isnan(maxPatternRms) && !(rms <= maxPatternRms)) maxPatternRms = rms;
       total += rms * rms;
     }
     lastSlot = block - 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -63,7 +65,6 @@ class TrainingRunTest : public ::testing::Test {
   }
 
   RunSummary runToEnd() {
-    RecordingReporter reporter;
     EXPECT_TRUE(run.start(session, &observer, reporter));
     run.wait();
     EXPECT_EQ(run.trainingActive.load(), 0);
@@ -74,6 +75,7 @@ class TrainingRunTest : public ::testing::Test {
   Session session;
   TrainingRun run;
   RecordingObserver observer;
+  RecordingReporter reporter;
 };
 
 TEST_F(TrainingRunTest, StopsAtTheEpochLimitAndRecordsTheRun) {
@@ -97,13 +99,15 @@ TEST_F(TrainingRunTest, StopsAtTheEpochLimitAndRecordsTheRun) {
   EXPECT_TRUE(session.weightsModified);
   EXPECT_EQ(session.network->weightRates.at(1, 0, 0), 0.5) << "a new network starts from the learning rate";
 
-  // A run started at the limit trains nothing but is still recorded.
+  // A run started at the limit trains nothing, adds no record, and reports
+  // the network as it is: the same errors the last epoch left.
   const RunSummary again = runToEnd();
   EXPECT_EQ(again.reason, StopReason::EpochLimit);
   EXPECT_EQ(again.epochsRun, 0u);
-  ASSERT_EQ(session.history.size(), 2u);
-  EXPECT_EQ(session.history[1].lastEpoch, 20u);
-  EXPECT_EQ(session.history[1].finalMaxError, 0.0);
+  EXPECT_EQ(session.history.size(), 1u);
+  EXPECT_EQ(again.last.trainRms, summary.last.trainRms);
+  EXPECT_EQ(again.last.trainMaxError, summary.last.trainMaxError);
+  EXPECT_EQ(again.last.trainCorrect, summary.last.trainCorrect);
 }
 
 TEST_F(TrainingRunTest, EachCriterionStopsTheRun) {
@@ -157,7 +161,6 @@ TEST_F(TrainingRunTest, RunsUntilEveryPatternIsCorrect) {
 
 TEST_F(TrainingRunTest, StopFromAnotherThreadFinishesTheEpoch) {
   session.config.setMaxEpochs(100000000);
-  RecordingReporter reporter;
   ASSERT_TRUE(run.start(session, &observer, reporter));
   while (session.samples.count < 50) std::this_thread::yield();
   run.stop();
@@ -211,7 +214,6 @@ TEST_F(TrainingRunTest, SameStartSameWeightsForEveryMethod) {
       session.config.setTrainingMethod(static_cast<TrainingMethod>(code));
       session.config.setInputNoise(0.02);
       session.config.setMaxEpochs(300);
-      RecordingReporter reporter;
       const std::uint32_t seed = 99;
       session.network = buildNetwork(session.config, reporter, &seed);
       session.ratesResetPending = true;
@@ -222,13 +224,63 @@ TEST_F(TrainingRunTest, SameStartSameWeightsForEveryMethod) {
   }
 }
 
-TEST_F(TrainingRunTest, RefusesWithoutTrainingDataOrWhileActive) {
-  session.trainingSet.clear();
-  RecordingReporter reporter;
-  EXPECT_FALSE(run.start(session, &observer, reporter));
+TEST_F(TrainingRunTest, RefusesToStartWithoutDataOrWithAnUnknownMethod) {
+  struct Case {
+    const char* name;
+    void (*prepare)(Session&);
+    const char* message;
+  };
+  const Case cases[] = {
+      {"no training set", [](Session& s) { s.trainingSet.clear(); }, "Training Data not loaded"},
+      {"method 0", [](Session& s) { s.config.setTrainingMethod(static_cast<TrainingMethod>(0)); },
+       "The training method 0 is not one of the six: 1 Online Backprop, 2 Batch Backprop, 3 RPROP, "
+       "4 QuickProp, 5 Delta-Bar-Delta, 6 Online Backprop - Rand."},
+      {"method 99", [](Session& s) { s.config.setTrainingMethod(static_cast<TrainingMethod>(99)); },
+       "The training method 99 is not one of the six"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    reporter.messages.clear();
+    c.prepare(session);
+    EXPECT_FALSE(run.start(session, &observer, reporter)) << c.name;
+    ASSERT_EQ(reporter.messages.size(), 1u) << c.name;
+    EXPECT_EQ(reporter.messages[0].text.rfind(c.message, 0), 0u) << reporter.messages[0].text;
+    EXPECT_EQ(observer.started, 0) << c.name;
+    EXPECT_TRUE(session.history.empty()) << c.name;
+  }
+}
+
+TEST_F(TrainingRunTest, ADivergedNetworkMeetsNoCriterionAndStops) {
+  // Thresholds that an error statistic stuck at 0 would meet.
+  session.config.setRmsErrorStop(10);
+  session.config.setMaxRmsErrorStop(10);
+  session.config.setMaxErrorStop(10);
+  const std::uint32_t seed = 3;
+  session.network = buildNetwork(session.config, reporter, &seed);
+  session.ratesResetPending = true;
+  session.network->weights.at(2, 0, 1) = std::numeric_limits<double>::quiet_NaN();
+  const RunSummary summary = runToEnd();
+  EXPECT_EQ(summary.reason, StopReason::Diverged);
+  EXPECT_EQ(summary.epochsRun, 1u);
+  EXPECT_TRUE(std::isnan(summary.last.trainRms));
+  EXPECT_TRUE(std::isnan(summary.last.trainMaxPatternRms));
+  EXPECT_TRUE(std::isnan(summary.last.trainMaxError));
+  EXPECT_EQ(summary.last.trainCorrect, 0u);
+  ASSERT_EQ(session.history.size(), 1u);
+  EXPECT_TRUE(std::isnan(session.history[0].finalRmsError));
+}
+
+TEST_F(TrainingRunTest, CrossValidationNeedsTwoPatterns) {
+  loadTraining(2, 1, {0, 1, 1});
+  session.config.setPlotMemorization(1);
+  session.config.setMaxEpochs(3);
+  const RunSummary summary = runToEnd();
   ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].text, "Training Data not loaded");
-  EXPECT_EQ(observer.started, 0);
+  EXPECT_EQ(reporter.messages[0].title, "Warning");
+  EXPECT_EQ(summary.epochsRun, 3u);
+  EXPECT_EQ(run.xvalSplit, 0u);
+  EXPECT_TRUE(std::isfinite(summary.last.trainPercent));
+  EXPECT_EQ(summary.last.xvalRms, 0.0);
 }
 
 }  // namespace
