@@ -56,6 +56,24 @@ void applyRanges(Session& session, const WeightsHeader& header) {
   session.scaling.toMax = ranges.toMax;
 }
 
+std::string loadFailureText(WeightsLoad result, const WeightsProblem& problem, std::string_view title) {
+  const std::string name(title);
+  switch (result) {
+    case WeightsLoad::Truncated:
+      return formatC("%s ends after %zu of the %zu weights and biases of its network.\nWeights NOT loaded",
+                     name.c_str(), problem.valuesRead, problem.valuesNeeded);
+    case WeightsLoad::NotANumber:
+      return formatC("%s: \"%s\" in line %zu is not a number.\nWeights NOT loaded", name.c_str(),
+                     problem.word.c_str(), problem.line);
+    case WeightsLoad::ExtraValues:
+      return formatC("%s holds more numbers than the %zu weights and biases of its network (\"%s\" in line "
+                     "%zu).\nNumbers must use a decimal point, not a comma.\nWeights NOT loaded",
+                     name.c_str(), problem.valuesNeeded, problem.word.c_str(), problem.line);
+    default:
+      return "Incompatible network topology\nWeights NOT loaded";
+  }
+}
+
 }  // namespace
 
 bool openWeightsText(Session& session, std::string_view text, std::string_view fileTitle,
@@ -72,19 +90,30 @@ bool openWeightsText(Session& session, std::string_view text, std::string_view f
                                  nullptr, session.networkMemoryLimit);
   if (!session.network) return false;
   session.network->setLearningRate(config.learningRate());
-  if (loadWeights(*session.network, text, session.history, session.epochCount) != WeightsLoad::Loaded) {
-    reporter.report("Error", "Incompatible network topology\nWeights NOT loaded", MessageIcon::Error);
+  WeightsProblem problem;
+  std::size_t skippedRecords = 0;
+  const WeightsLoad result =
+      loadWeights(*session.network, text, session.history, session.epochCount, &problem, &skippedRecords);
+  if (result != WeightsLoad::Loaded) {
+    reporter.report("Error", loadFailureText(result, problem, fileTitle), MessageIcon::Error);
     session.discardNetwork();
     return false;
   }
+  if (skippedRecords > 0)
+    reporter.report("Warning",
+                    formatC("%zu record(s) of the training history in %.*s could not be read and were left "
+                            "out.\nSaving these weights will save the history without them.",
+                            skippedRecords, static_cast<int>(fileTitle.size()), fileTitle.data()),
+                    MessageIcon::Warning);
   session.weightsLoaded = true;
   config.setWeightsFile(path.string());
   return true;
 }
 
-bool openWeightsFile(Session& session, const std::filesystem::path& path, Reporter& reporter) {
+bool openWeightsFile(Session& session, const std::filesystem::path& path, Reporter& reporter,
+                     std::string* openFailure) {
   std::string text;
-  if (!readWholeFile(path, text)) {
+  if (!readWholeFile(path, text, openFailure)) {
     session.discardNetwork();
     return false;
   }
@@ -97,11 +126,12 @@ bool saveWeightsFile(Session& session, const std::filesystem::path& path, Report
     return false;
   }
   const std::string text = formatWeights(*session.network, scalingEnabled != 0, session.history);
-  if (!writeFileAtomically(path, text)) {
-    reporter.report(
-        "Error",
-        formatC("Unable to open weights file %s\nWeights not saved", path.filename().string().c_str()),
-        MessageIcon::Error);
+  std::string reason;
+  if (!writeFileAtomically(path, text, &reason)) {
+    reporter.report("Error",
+                    formatC("Unable to open weights file %s\nWeights not saved\n%s",
+                            path.filename().string().c_str(), reason.c_str()),
+                    MessageIcon::Error);
     return false;
   }
   session.weightsModified = false;

@@ -27,6 +27,15 @@ bool startsNumber(std::string_view digits) {
                               std::isdigit(static_cast<unsigned char>(digits[1]))));
 }
 
+// "nan", "inf" or "infinity" in any case; from_chars reads them all.
+bool startsNonFinite(std::string_view digits) {
+  const auto lower = [&](std::size_t k) {
+    return k < digits.size() ? std::tolower(static_cast<unsigned char>(digits[k])) : 0;
+  };
+  return (lower(0) == 'n' && lower(1) == 'a' && lower(2) == 'n') ||
+         (lower(0) == 'i' && lower(1) == 'n' && lower(2) == 'f');
+}
+
 }  // namespace
 
 bool matchesKeyword(std::string_view word, std::string_view keyword) {
@@ -38,14 +47,18 @@ bool matchesKeyword(std::string_view word, std::string_view keyword) {
   return true;
 }
 
-std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used) {
+std::string_view withoutByteOrderMark(std::string_view text) {
+  return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
+std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used, bool allowNonFinite) {
   bool negative = false;
   const std::size_t sign = signLength(text, negative);
   const std::string_view digits = text.substr(sign);
-  if (!startsNumber(digits)) return std::nullopt;
+  if (!startsNumber(digits) && !(allowNonFinite && startsNonFinite(digits))) return std::nullopt;
   double value = 0.0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc() || !std::isfinite(value)) return std::nullopt;
+  if (error != std::errc() || (!allowNonFinite && !std::isfinite(value))) return std::nullopt;
   if (used) *used = sign + static_cast<std::size_t>(end - digits.data());
   return negative ? -value : value;
 }
@@ -100,11 +113,11 @@ bool TextCursor::skipPast(char c) {
   return true;
 }
 
-std::optional<double> TextCursor::readDouble() {
+std::optional<double> TextCursor::readDouble(bool allowNonFinite) {
   const std::size_t start = pos_;
   skipWhiteSpace();
   std::size_t used = 0;
-  const auto value = parseDoublePrefix(text_.substr(pos_), &used);
+  const auto value = parseDoublePrefix(text_.substr(pos_), &used, allowNonFinite);
   pos_ = value ? pos_ + used : start;
   return value;
 }
@@ -135,15 +148,20 @@ double TextCursor::readSeparatedNumber() {
   return parseDoublePrefix(text_.substr(start, pos_ - start)).value_or(0.0);
 }
 
-std::optional<double> TextCursor::readSeparatedValue() {
+std::optional<double> TextCursor::readSeparatedValue(bool allowNonFinite) {
   while (isSeparator(peek())) ++pos_;
   const std::size_t start = pos_;
   while (!atEnd() && !isSeparator(peek())) ++pos_;
   const std::string_view token = text_.substr(start, pos_ - start);
   std::size_t used = 0;
-  const auto value = parseDoublePrefix(token, &used);
+  const auto value = parseDoublePrefix(token, &used, allowNonFinite);
   if (!value || used != token.size()) return std::nullopt;
   return value;
+}
+
+bool TextCursor::onlySeparatorsLeft() {
+  while (isSeparator(peek())) ++pos_;
+  return atEnd();
 }
 
 std::string_view TextCursor::readWord() {

@@ -45,8 +45,10 @@ class TextCursor {
   // A number as a stream extractor reads it: white space is skipped, then
   // the longest prefix that forms a number is taken. Nothing is consumed and
   // nullopt is returned when no number starts there, or when it does not fit
-  // (out of range, or not finite for doubles).
-  std::optional<double> readDouble();
+  // (out of range, or not finite for doubles). With allowNonFinite, "nan",
+  // "inf" and "infinity" (any case, signed) are numbers too: the writers of
+  // weights and histories spell the values of a diverged network that way.
+  std::optional<double> readDouble(bool allowNonFinite = false);
   std::optional<long long> readInteger();
 
   // Skips blanks, tabs, line ends and commas, then takes up to 49 characters
@@ -55,7 +57,9 @@ class TextCursor {
   double readSeparatedNumber();
   // The same, strictly: nullopt at the end of the text or when the taken
   // characters are not a number as a whole.
-  std::optional<double> readSeparatedValue();
+  std::optional<double> readSeparatedValue(bool allowNonFinite = false);
+  // Skips blanks, tabs, line ends and commas; true at the end of the text.
+  bool onlySeparatorsLeft();
   // The next run of non-white-space characters (empty at the end).
   std::string_view readWord();
 
@@ -69,7 +73,11 @@ class TextCursor {
 // The numeric prefix of text as a double; nullopt when there is none or it
 // does not fit a finite double. Accepts a leading '+' or '-'. Sets *used to
 // the number of characters taken.
-std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used = nullptr);
+std::optional<double> parseDoublePrefix(std::string_view text, std::size_t* used = nullptr,
+                                        bool allowNonFinite = false);
+
+// text without a leading UTF-8 byte-order mark.
+std::string_view withoutByteOrderMark(std::string_view text);
 
 // True when word starts with keyword, letter case aside ("[inputs]2"
 // matches "[INPUTS]").

@@ -49,15 +49,19 @@ class HistoryScanner {
     return text_.substr(start, cursor_.position() - start);
   }
   bool expect(std::string_view label) { return word() == label; }
-  // Skips white space and takes the rest of that line.
+  // Skips blanks and tabs and takes the rest of that line: an empty value
+  // stays empty instead of taking the next line.
   std::string restOfLine() {
-    while (isWhiteSpace(cursor_.peek())) cursor_.get();
+    cursor_.skipBlanks();
     std::string line(cursor_.restOfLine());
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
   }
-  std::optional<double> number() { return cursor_.readDouble(); }
+  // Values of a diverged run ("nan", "inf") read back as written.
+  std::optional<double> number() { return cursor_.readDouble(true); }
   std::optional<long long> integer() { return cursor_.readInteger(); }
-  bool atEnd() const { return cursor_.atEnd(); }
+  std::size_t position() const { return cursor_.position(); }
+  void seek(std::size_t position) { cursor_.seek(position); }
 
  private:
   std::string_view text_;
@@ -143,8 +147,9 @@ void writeHistory(std::string& text, const TrainingHistory& history) {
   }
 }
 
-std::uint32_t readHistory(std::string_view text, TrainingHistory& history) {
+std::uint32_t readHistory(std::string_view text, TrainingHistory& history, std::size_t* skippedRecords) {
   clearHistory(history);
+  if (skippedRecords) *skippedRecords = 0;
   HistoryScanner in(text);
   for (std::string_view word = in.word(); word != kHistoryMarker; word = in.word())
     if (word.empty()) return 0;
@@ -153,8 +158,15 @@ std::uint32_t readHistory(std::string_view text, TrainingHistory& history) {
     std::string_view word = in.word();
     while (!word.empty() && word != "***") word = in.word();
     if (word.empty()) break;
+    const std::size_t recordStart = in.position();
     std::optional<TrainingRecord> record = readRecord(in);
-    if (!record) break;
+    if (!record) {
+      // The next record starts at the next "***" after this one's, even
+      // when the damaged record's reading went past it.
+      in.seek(recordStart);
+      if (skippedRecords) ++*skippedRecords;
+      continue;
+    }
     epochCount = record->lastEpoch;
     appendRecord(history, std::move(*record));
   }

@@ -42,10 +42,13 @@ void clearHistory(TrainingHistory& history);
 void writeHistory(std::string& text, const TrainingHistory& history);
 
 // Reads the section from text (anything before the marker is skipped):
-// empties the history, then appends every complete record. A missing or
-// damaged record ends the reading, keeping the records before it. Returns
-// the last epoch of the newest record read (0 for none), which becomes
-// the epoch count.
-std::uint32_t readHistory(std::string_view text, TrainingHistory& history);
+// empties the history, then appends every record that reads whole. A
+// damaged record (a missing label, a value that is no number) is skipped,
+// and reading goes on with the next one; skippedRecords, when given,
+// receives how many were skipped, so that the caller can say that a save
+// would leave them out. Returns the last epoch of the newest record read
+// (0 for none), which becomes the epoch count.
+std::uint32_t readHistory(std::string_view text, TrainingHistory& history,
+                          std::size_t* skippedRecords = nullptr);
 
 }  // namespace nodelyx

@@ -22,17 +22,32 @@ void appendValues(std::string& text, const char* label, const std::vector<double
   text += label;
   for (const double v : values) {
     text += ' ';
-    text += formatDouble(v);
+    text += formatRoundTrip(v);
   }
   text += '\n';
 }
+
+// Weights and biases of a network of these sizes, saturating at the
+// largest count (sizes up to 2^32 - 1 can overflow a product).
+std::uint64_t parameterCount(const std::vector<std::uint32_t>& sizes) {
+  std::uint64_t total = 0;
+  for (std::size_t l = 1; l < sizes.size(); ++l) {
+    std::uint64_t layer = 0;
+    if (__builtin_mul_overflow(std::uint64_t{sizes[l - 1]} + 1, std::uint64_t{sizes[l]}, &layer) ||
+        __builtin_add_overflow(total, layer, &total))
+      return UINT64_MAX;
+  }
+  return total;
+}
+
+bool isActivationCode(long long code) { return code >= 1 && code <= 4; }
 
 // Grows the array value by value, so that counts a hostile header claims
 // cost no more memory than the numbers the file really holds.
 bool readRangeArray(TextCursor& in, std::vector<double>& values, std::size_t count) {
   values.clear();
   while (values.size() < count) {
-    const auto read = in.readDouble();
+    const auto read = in.readDouble(true);
     if (!read) return false;
     values.push_back(*read);
   }
@@ -71,6 +86,8 @@ class HeaderReader {
   bool readLayerCount(long long& layers);
   bool readSizes(long long layers, WeightsHeader& header);
   bool checkSizes(const std::vector<long long>& sizes);
+  bool readLayerTypes(long long layers, WeightsHeader& header);
+  bool roomForParameters(const WeightsHeader& header);
 
   TextCursor in_;
   std::string title_;
@@ -124,20 +141,41 @@ bool HeaderReader::checkSizes(const std::vector<long long>& sizes) {
   return true;
 }
 
+// A layer of another code would output 0 for every input: refused rather
+// than loaded as a network that cannot work.
+bool HeaderReader::readLayerTypes(long long layers, WeightsHeader& header) {
+  for (long long l = 1; l < layers; ++l) {
+    in_.skipBlanks();
+    const std::size_t start = in_.position();
+    const auto code = in_.readInteger();
+    if (!code) return invalid("File missing '[layertypes]' info");
+    if (!isActivationCode(*code))
+      return invalid(formatC("Layer type %lld in line %zu is not an activation code (1 logistic, 2 tanh, "
+                             "3 linear, 4 Gaussian)",
+                             *code, in_.lineNumberAt(start))
+                         .c_str());
+    header.layerTypes.push_back(static_cast<ActivationType>(*code));
+  }
+  return true;
+}
+
+// Every weight and bias takes at least a digit and a separator, so a file
+// shorter than that cannot hold them: refused before a network of that size
+// is built (a few bytes could otherwise claim gigabytes).
+bool HeaderReader::roomForParameters(const WeightsHeader& header) {
+  const std::uint64_t needed = parameterCount(header.layerSizes);
+  const std::uint64_t available = in_.rest().size();
+  if (needed <= available / 2 + 1) return true;
+  return invalid(formatC("The file is too short for the %llu weights and biases of its network",
+                         static_cast<unsigned long long>(needed))
+                     .c_str());
+}
+
 std::optional<WeightsHeader> HeaderReader::run() {
   WeightsHeader header;
   long long layers = 0;
   if (!readLayerCount(layers) || !readSizes(layers, header)) return std::nullopt;
-  if (takeKeyword(in_, "[layertypes]")) {
-    for (long long l = 1; l < layers; ++l) {
-      const auto code = in_.readInteger();
-      if (!code || *code < INT32_MIN || *code > INT32_MAX) {
-        invalid("File missing '[layertypes]' info");
-        return std::nullopt;
-      }
-      header.layerTypes.push_back(static_cast<ActivationType>(*code));
-    }
-  }
+  if (takeKeyword(in_, "[layertypes]") && !readLayerTypes(layers, header)) return std::nullopt;
   if (takeKeyword(in_, "[FromMin]")) {
     ColumnRanges ranges;
     if (!readRanges(in_, header.layerSizes.front(), header.layerSizes.back(), ranges)) {
@@ -146,35 +184,72 @@ std::optional<WeightsHeader> HeaderReader::run() {
     }
     header.ranges = std::move(ranges);
   }
+  if (!roomForParameters(header)) return std::nullopt;
   return header;
 }
 
-// Reads every weight and bias in file order: per layer and neuron, the
-// incoming weights, then the bias.
-bool readParameters(Network& network, TextCursor& in, std::optional<std::string_view> firstWord) {
-  const auto next = [&]() -> std::optional<double> {
-    if (firstWord) {
-      const std::string_view word = *firstWord;
-      firstWord.reset();
-      TextCursor single(word);
-      return single.readSeparatedValue();
-    }
-    return in.readSeparatedValue();
-  };
-  for (int l = 1; l < network.layerCount(); ++l) {
-    for (int j = 0; j < network.layerSize(l); ++j) {
-      for (int i = 0; i < network.layerSize(l - 1); ++i) {
-        const auto weight = next();
-        if (!weight) return false;
-        network.weights.at(l, j, i) = *weight;
+// Reads the weights and biases in file order (per layer and neuron, the
+// incoming weights, then the bias), then checks that no number follows
+// them: a decimal comma splits values and would shift every later one.
+class ParameterReader {
+ public:
+  ParameterReader(Network& network, TextCursor& in, WeightsProblem& problem)
+      : network_(network), in_(in), problem_(problem) {}
+
+  WeightsLoad run() {
+    problem_.valuesNeeded = network_.connectionCount();
+    for (int l = 1; l < network_.layerCount(); ++l)
+      for (int j = 0; j < network_.layerSize(l); ++j) {
+        for (int i = 0; i < network_.layerSize(l - 1); ++i)
+          if (!next(network_.weights.at(l, j, i))) return failure_;
+        if (!next(network_.biases.at(l, j))) return failure_;
       }
-      const auto bias = next();
-      if (!bias) return false;
-      network.biases.at(l, j) = *bias;
-    }
+    return extraValueFollows() ? WeightsLoad::ExtraValues : WeightsLoad::Loaded;
   }
-  return true;
-}
+
+ private:
+  bool next(double& value) {
+    // The history marker right after fewer values than needed is a cut-off
+    // weights section, not a bad number.
+    if (in_.onlySeparatorsLeft() || in_.peek() == '*') {
+      failure_ = WeightsLoad::Truncated;
+      return false;
+    }
+    const std::size_t start = in_.position();
+    const auto parsed = in_.readSeparatedValue(true);
+    if (!parsed) return notANumber(wordAt(start), start);
+    value = *parsed;
+    ++problem_.valuesRead;
+    return true;
+  }
+  bool notANumber(std::string_view word, std::size_t position) {
+    failure_ = WeightsLoad::NotANumber;
+    problem_.word = std::string(word.substr(0, 40));
+    problem_.line = in_.lineNumberAt(position);
+    return false;
+  }
+  std::string_view wordAt(std::size_t position) {
+    in_.seek(position);
+    const std::string_view word = in_.readWord();
+    return word.substr(0, word.find(','));
+  }
+  bool extraValueFollows() {
+    in_.onlySeparatorsLeft();
+    const std::size_t start = in_.position();
+    const std::string_view word = in_.readWord();
+    const std::string_view first = word.substr(0, word.find(','));
+    in_.seek(start);  // what follows is the history's to read
+    if (first.empty() || !parseDoublePrefix(first, nullptr, true)) return false;
+    problem_.word = std::string(first.substr(0, 40));
+    problem_.line = in_.lineNumberAt(start);
+    return true;
+  }
+
+  Network& network_;
+  TextCursor& in_;
+  WeightsProblem& problem_;
+  WeightsLoad failure_ = WeightsLoad::Truncated;
+};
 
 }  // namespace
 
@@ -195,10 +270,10 @@ std::string formatWeights(const Network& network, bool scaling, const TrainingHi
   for (int l = 1; l < network.layerCount(); ++l) {
     for (int j = 0; j < network.layerSize(l); ++j) {
       for (int i = 0; i < network.layerSize(l - 1); ++i) {
-        text += formatDouble(network.weights.at(l, j, i));
+        text += formatRoundTrip(network.weights.at(l, j, i));
         text += ' ';
       }
-      text += formatDouble(network.biases.at(l, j));
+      text += formatRoundTrip(network.biases.at(l, j));
       text += '\n';
     }
     text += '\n';
@@ -209,12 +284,12 @@ std::string formatWeights(const Network& network, bool scaling, const TrainingHi
 
 std::optional<WeightsHeader> readWeightsHeader(std::string_view text, std::string_view fileTitle,
                                                Reporter& reporter) {
-  return HeaderReader(text, fileTitle, reporter).run();
+  return HeaderReader(withoutByteOrderMark(text), fileTitle, reporter).run();
 }
 
 WeightsLoad loadWeights(Network& network, std::string_view text, TrainingHistory& history,
-                        std::uint32_t& epochCount) {
-  TextCursor in(text);
+                        std::uint32_t& epochCount, WeightsProblem* problem, std::size_t* skippedRecords) {
+  TextCursor in(withoutByteOrderMark(text));
   if (!matchesKeyword(in.readWord(), "[layers]") || in.readInteger() != network.layerCount())
     return WeightsLoad::Mismatch;
   if (!matchesKeyword(in.readWord(), "[layersizes]")) return WeightsLoad::Mismatch;
@@ -223,13 +298,13 @@ WeightsLoad loadWeights(Network& network, std::string_view text, TrainingHistory
   if (takeKeyword(in, "[layertypes]")) {
     for (int l = 1; l < network.layerCount(); ++l) {
       const auto code = in.readInteger();
-      if (!code || *code < INT32_MIN || *code > INT32_MAX) return WeightsLoad::Mismatch;
+      if (!code || !isActivationCode(*code)) return WeightsLoad::Mismatch;
       network.setLayerType(l == network.layerCount() - 1 ? 6 : l, static_cast<ActivationType>(*code));
     }
   } else {
     for (int l = 1; l < network.layerCount(); ++l) network.setLayerType(l, ActivationType::Logistic);
   }
-  std::optional<std::string_view> firstWeight;
+  const std::size_t afterHeader = in.position();
   const std::string_view word = in.readWord();
   if (matchesKeyword(word, "[FromMin]")) {
     ColumnRanges ranges;
@@ -245,10 +320,12 @@ WeightsLoad loadWeights(Network& network, std::string_view text, TrainingHistory
   } else {
     scalingEnabled = 0;
     // Files without the "[Weights]" keyword start with the first weight.
-    if (!matchesKeyword(word, "[Weights]")) firstWeight = word;
+    if (!matchesKeyword(word, "[Weights]")) in.seek(afterHeader);
   }
-  if (!readParameters(network, in, firstWeight)) return WeightsLoad::Mismatch;
-  epochCount = readHistory(in.rest(), history);
+  WeightsProblem ignored;
+  const WeightsLoad result = ParameterReader(network, in, problem ? *problem : ignored).run();
+  if (result != WeightsLoad::Loaded) return result;
+  epochCount = readHistory(in.rest(), history, skippedRecords);
   return WeightsLoad::Loaded;
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+
 #include "files/atomic_file.h"
 #include "files/c_format.h"
 #include "files/weights_format.h"
@@ -59,7 +63,7 @@ TEST_F(WeightsFileTest, WritesTheFileLayoutLineForLine) {
             std::string::npos);
 }
 
-TEST_F(WeightsFileTest, SavedAndOpenedAgainKeepsRoundedWeightsActivationsRangesAndHistory) {
+TEST_F(WeightsFileTest, SavedAndOpenedAgainGivesTheSameNetworkBitForBit) {
   const int sizes[] = {3, 4, 2, 2};
   session.network = std::make_unique<Network>(sizes, -100, 100);
   Network& net = *session.network;
@@ -68,38 +72,47 @@ TEST_F(WeightsFileTest, SavedAndOpenedAgainKeepsRoundedWeightsActivationsRangesA
   net.setLayerType(1, ActivationType::Tanh);
   net.setLayerType(2, ActivationType::Gaussian);
   net.setLayerType(6, ActivationType::Linear);
+  // Ranges six significant digits cannot tell apart, and a value of a
+  // diverged network.
   for (std::size_t c = 0; c < 5; ++c) {
-    net.fromMin[c] = -1.0 / 3.0 - static_cast<double>(c);
-    net.fromMax[c] = 7.123456789 + static_cast<double>(c);
-    net.toMin[c] = -1;
+    net.fromMin[c] = 1000000.1 + static_cast<double>(c);
+    net.fromMax[c] = 1000000.4 + static_cast<double>(c);
+    net.toMin[c] = -1.0 / 3.0;
     net.toMax[c] = 1;
   }
+  net.biases.at(3, 1) = std::numeric_limits<double>::infinity();
   scalingEnabled = 1;
   TrainingRecord record;
   record.lastEpoch = 321;
   record.algorithm = "Rprop";
+  record.finalRmsError = std::numeric_limits<double>::quiet_NaN();
+  record.finalMaxError = -std::numeric_limits<double>::infinity();
   appendRecord(session.history, record);
   const auto path = dir / "saved.wts";
   ASSERT_TRUE(saveWeightsFile(session, path, reporter));
-  const auto weights = std::vector<double>(net.weights.all().begin(), net.weights.all().end());
-  const auto fromMax = net.fromMax;
 
   scalingEnabled = 0;
   Session reopened;
   applyPanelDefaults(reopened.config);
   ASSERT_TRUE(openWeightsFile(reopened, path, reporter));
   EXPECT_TRUE(reporter.messages.empty());
-  const Network& back = *reopened.network;
-  ASSERT_EQ(back.weightCount(), weights.size());
-  for (std::size_t k = 0; k < weights.size(); ++k)
-    EXPECT_EQ(back.weights.all()[k], std::stod(formatDouble(weights[k])));
+  Network& back = *reopened.network;
+  EXPECT_TRUE(std::equal(back.weights.all().begin(), back.weights.all().end(), net.weights.all().begin()));
+  EXPECT_EQ(back.fromMin, net.fromMin);
+  EXPECT_EQ(back.toMin, net.toMin);
+  const double input[] = {1000000.2, 1000001.3, 1000002.25};
+  double before[2], after[2];
+  net.recall(input, before);
+  back.recall(input, after);
+  EXPECT_EQ(std::memcmp(before, after, sizeof before), 0) << before[0] << " " << after[0];
   EXPECT_EQ(back.layerTypes, net.layerTypes);
   EXPECT_EQ(back.saturationHigh[3], net.saturationHigh[3]);
-  EXPECT_EQ(back.fromMax[4], std::stod(formatDouble(fromMax[4])));
   EXPECT_EQ(scalingEnabled.load(), 1);
   EXPECT_EQ(reopened.scaling.mode, ScalingMode::Auto);
   EXPECT_EQ(reopened.scaling.fromMax, back.fromMax);
-  EXPECT_EQ(reopened.history.size(), 1u);
+  ASSERT_EQ(reopened.history.size(), 1u);
+  EXPECT_TRUE(std::isnan(reopened.history[0].finalRmsError));
+  EXPECT_EQ(reopened.history[0].finalMaxError, -std::numeric_limits<double>::infinity());
   EXPECT_EQ(reopened.epochCount, 321u);
   EXPECT_EQ(reopened.config.layerSizes(), (std::vector<std::uint32_t>{3, 4, 2, 2}));
   EXPECT_EQ(reopened.config.hiddenActivation(2), ActivationType::Gaussian);
@@ -118,7 +131,7 @@ TEST_F(WeightsFileTest, SavedAndOpenedAgainKeepsRoundedWeightsActivationsRangesA
 
 TEST_F(WeightsFileTest, OlderAndLooserFilesLoad) {
   // No [layertypes], no [Weights] keyword, commas between the weights.
-  ASSERT_TRUE(open("[layers] 2\n[layersizes] 2 1\n0.5, -0.25, 1\n"));
+  ASSERT_TRUE(open("[layers] 2\n[layersizes] 2 1\n0.5, -0.25,1\n"));
   EXPECT_EQ(session.network->layerTypes[1], ActivationType::Logistic);
   EXPECT_EQ(session.config.outputActivation(), ActivationType::Logistic);
   EXPECT_EQ(session.network->weights.at(1, 0, 1), -0.25);
@@ -128,10 +141,12 @@ TEST_F(WeightsFileTest, OlderAndLooserFilesLoad) {
   EXPECT_TRUE(session.history.empty());
   EXPECT_EQ(session.epochCount, 0u);
   EXPECT_TRUE(open("[LAYERS]  3\n[LayerSizes] 1 1 1\n[Weights]\n2 0\n\n3 -1\n"));
+  EXPECT_TRUE(open("\xEF\xBB\xBF[layers] 2\n[layersizes] 1 1\n[Weights]\n2 0\n")) << "a byte-order mark";
+  EXPECT_TRUE(reporter.messages.empty());
 }
 
-TEST_F(WeightsFileTest, HeaderProblemsAreReported) {
-  const std::pair<const char*, const char*> cases[] = {
+TEST_F(WeightsFileTest, ProblemsAreReportedWithWhatAndWhere) {
+  const std::pair<std::string, const char*> cases[] = {
       {"hello", "Error: Invalid weights data file net.wts!\nFile missing header '[layers] size'"},
       {"[layers]\n3", "Error: Invalid weights data file net.wts!\nFile missing header '[layers] size'"},
       {"[layers] 8\n",
@@ -150,10 +165,23 @@ TEST_F(WeightsFileTest, HeaderProblemsAreReported) {
        "and 4294967295"},
       {"[layers] 3\n[layersizes] 2 2 0",
        "Invalid of # outputs: net.wts contains 0 outputs.\nThe legal range is between 1 and 4294967295"},
+      {"[layers] 2\n[layersizes] 2 1\n[layertypes] 99\n[Weights]\n1 2 3\n",
+       "Error: Invalid weights data file net.wts!\nLayer type 99 in line 3 is not an activation code "
+       "(1 logistic, 2 tanh, 3 linear, 4 Gaussian)"},
       {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 0.25\n",
-       "Error: Incompatible network topology\nWeights NOT loaded"},
-      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 x 1\n",
-       "Error: Incompatible network topology\nWeights NOT loaded"},
+       "Error: net.wts ends after 2 of the 3 weights and biases of its network.\nWeights NOT loaded"},
+      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5 0.25\n\n\n" + std::string(kHistoryMarker) + "\n",
+       "Error: net.wts ends after 2 of the 3 weights and biases of its network.\nWeights NOT loaded"},
+      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n0.5\nx 1\n",
+       "Error: net.wts: \"x\" in line 5 is not a number.\nWeights NOT loaded"},
+      {"[layers] 2\n[layersizes] 2 1\n[Weights]\n-2,45144 0,5 1\n",
+       "Error: net.wts holds more numbers than the 3 weights and biases of its network (\"5\" in line 4).\n"
+       "Numbers must use a decimal point, not a comma.\nWeights NOT loaded"},
+      // A few bytes that claim sixty-four million weights are refused
+      // before anything is made for them.
+      {"[layers] 4\n[layersizes] 1 8000 8000 1\n[Weights]\n0 0 0\n",
+       "Error: Invalid weights data file net.wts!\nThe file is too short for the 64032001 weights and "
+       "biases of its network"},
       // Ranges for four billion outputs, with three numbers behind them:
       // refused without first making room for all of them.
       {"[layers] 2\n[layersizes] 10 4042157662\n[FromMin] 0 0 0\n",
@@ -165,6 +193,26 @@ TEST_F(WeightsFileTest, HeaderProblemsAreReported) {
     EXPECT_EQ(onlyMessage(), message) << text;
     EXPECT_EQ(session.network, nullptr) << text;
   }
+}
+
+TEST_F(WeightsFileTest, UnreadableHistoryRecordsAreLeftOutWithAWarning) {
+  TrainingHistory history(3);
+  for (std::uint32_t k = 0; k < 3; ++k) {
+    history[k].date = "Sat Dec  5 13:55:00 1998";
+    history[k].algorithm = "Rprop";
+    history[k].lastEpoch = 100 * (k + 1);
+  }
+  std::string text = "[layers] 2\n[layersizes] 1 1\n[Weights]\n2 0\n";
+  writeHistory(text, history);
+  const std::size_t momentum = text.find("Momentum                 0", text.find("101 - 200"));
+  text.replace(momentum, 26, "Momentum                 zero");
+  ASSERT_TRUE(open(text));
+  ASSERT_EQ(session.history.size(), 2u);
+  EXPECT_EQ(session.history[1].lastEpoch, 300u);
+  EXPECT_EQ(session.epochCount, 300u);
+  EXPECT_EQ(onlyMessage(),
+            "Warning: 1 record(s) of the training history in net.wts could not be read and were left out.\n"
+            "Saving these weights will save the history without them.");
 }
 
 TEST_F(WeightsFileTest, ConflictingInputsClearTheDataButLoadTheWeights) {
@@ -187,7 +235,9 @@ TEST_F(WeightsFileTest, ConflictingInputsClearTheDataButLoadTheWeights) {
 
 TEST_F(WeightsFileTest, TopologiesBeyondMemoryAreRefused) {
   session.networkMemoryLimit = 1 << 20;
-  EXPECT_FALSE(open("[layers] 3\n[layersizes] 1000 1000 1\n"));
+  std::string text = "[layers] 3\n[layersizes] 1000 1000 1\n[Weights]\n";
+  for (int k = 0; k < 1002001; ++k) text += "0 ";
+  EXPECT_FALSE(open(text));
   EXPECT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].title, "ERROR");
   EXPECT_EQ(session.network, nullptr);
@@ -201,7 +251,7 @@ TEST_F(WeightsFileTest, SavingWithoutANetworkOrAPlaceFails) {
   session.weightsModified = true;
   reporter.messages.clear();
   EXPECT_FALSE(saveWeightsFile(session, dir / "missing" / "x.wts", reporter));
-  EXPECT_EQ(onlyMessage(), "Error: Unable to open weights file x.wts\nWeights not saved");
+  EXPECT_EQ(onlyMessage(), "Error: Unable to open weights file x.wts\nWeights not saved\nNo such file or directory");
   EXPECT_TRUE(session.weightsModified);
   EXPECT_TRUE(saveWeightsFile(session, dir / "x.wts", reporter));
   EXPECT_FALSE(session.weightsModified);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <regex>
 
 namespace nodelyx {
@@ -93,21 +95,64 @@ TEST(TrainingHistoryTest, EveryAlgorithmKeepsItsParameters) {
   }
 }
 
-TEST(TrainingHistoryTest, DamagedRecordsEndTheReading) {
+// Three records (epochs 1-500, 501-800, 801-1000) with one change made to
+// the written text; every record that still reads whole is kept.
+TEST(TrainingHistoryTest, DamagedRecordsAreSkippedAndTheRestKept) {
   TrainingHistory history;
-  appendRecord(history, onlineRun(500));
-  appendRecord(history, onlineRun(800));
+  for (const std::uint32_t last : {500u, 800u, 1000u}) appendRecord(history, onlineRun(last));
+  history[1].trainingDataFile.clear();
   std::string text;
   writeHistory(text, history);
-  std::string broken = text;
-  const std::size_t line = broken.rfind("Final_Max_error");
-  broken.erase(line, broken.find('\n', line) + 1 - line);  // the second record's
+  const auto lineOf = [&](const char* label, std::size_t record) {
+    std::size_t at = 0;
+    for (std::size_t r = 0; r <= record; ++r) at = text.find("\n*** ", at) + 5;
+    return text.find(label, at);
+  };
+  const auto edited = [&](std::size_t at, std::size_t length, const char* replacement) {
+    return std::string(text).replace(at, length, replacement);
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::uint32_t> kept;
+    std::size_t skipped;
+  };
+  const std::size_t secondMax = lineOf("Final_Max_error", 1);
+  const Case cases[] = {
+      {"as written (an empty file name stays empty)", text, {500, 800, 1000}, 0},
+      {"a missing line", edited(secondMax, text.find('\n', secondMax) + 1 - secondMax, ""), {500, 1000}, 1},
+      {"a value that is no number", edited(lineOf("Momentum", 0) + 25, 1, "zero"), {800, 1000}, 1},
+      {"a cut-off last record", text.substr(0, text.size() - 40), {500, 800}, 1},
+      {"no marker", "no marker here 1 2 3", {}, 0},
+  };
+  for (const Case& c : cases) {
+    TrainingHistory reread;
+    std::size_t skipped = 99;
+    const std::uint32_t epochCount = readHistory(c.text, reread, &skipped);
+    std::vector<std::uint32_t> kept;
+    for (const TrainingRecord& record : reread) kept.push_back(record.lastEpoch);
+    EXPECT_EQ(kept, c.kept) << c.name;
+    EXPECT_EQ(skipped, c.skipped) << c.name;
+    EXPECT_EQ(epochCount, c.kept.empty() ? 0u : c.kept.back()) << c.name;
+  }
   TrainingHistory reread;
-  EXPECT_EQ(readHistory(broken, reread), 500u);
-  EXPECT_EQ(reread.size(), 1u);
-  EXPECT_EQ(readHistory(text.substr(0, text.size() - 40), reread), 500u) << "a cut-off record";
-  EXPECT_EQ(readHistory("no marker here 1 2 3", reread), 0u);
-  EXPECT_TRUE(reread.empty());
+  readHistory(text, reread);
+  EXPECT_EQ(reread[1].trainingDataFile, "");
+  EXPECT_EQ(reread[2].date, "Sat Dec  5 13:55:00 1998");
+}
+
+TEST(TrainingHistoryTest, ValuesOfADivergedRunReadBack) {
+  TrainingHistory history;
+  appendRecord(history, onlineRun(5));
+  history[0].finalRmsError = std::numeric_limits<double>::quiet_NaN();
+  history[0].finalMaxError = -std::numeric_limits<double>::infinity();
+  std::string text;
+  writeHistory(text, history);
+  TrainingHistory reread;
+  EXPECT_EQ(readHistory(text, reread), 5u);
+  ASSERT_EQ(reread.size(), 1u) << text;
+  EXPECT_TRUE(std::isnan(reread[0].finalRmsError));
+  EXPECT_EQ(reread[0].finalMaxError, -std::numeric_limits<double>::infinity());
 }
 
 TEST(TrainingHistoryTest, OldRecordsWithoutNoiseAndDecay) {
