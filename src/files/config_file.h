@@ -4,6 +4,7 @@
 // program's only thread).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,13 +25,21 @@ std::string formatNetworkConfig(const NetworkConfig& config, std::string_view fi
 bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path);
 
 // Reads a configuration over the current settings: keys present change
-// their fields, absent keys leave theirs alone. Returns false when the file
-// cannot be opened (no message: the caller reports it), when it holds no
-// known key with a value (no message), or after reporting an out-of-range
-// layer or neuron count or an unreadable value (fields read before keep
-// their new values). The caller adds the path to the recent files on
-// success and loads the companion files.
-bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter);
+// their fields, absent keys leave theirs alone. A '%' starts a comment to
+// the end of its line (in a path value: a '%' after a blank). Returns false
+// when the file cannot be opened (no message: the caller reports it), when
+// it holds no known key with a value (no message), or after reporting an
+// out-of-range layer or neuron count, an activation code other than 1..4,
+// a value that is no number, or a minimum weight above the maximum (fields
+// read before keep their new values). The caller adds the path to the
+// recent files on success and loads the companion files.
+// openFailure, when given, receives the system's reason when the file
+// cannot be read at all.
+bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter,
+                       std::string* openFailure = nullptr);
+
+// Configurations are a few kilobytes; anything near this is not one.
+inline constexpr std::uint64_t kConfigReadLimit = std::uint64_t{16} << 20;
 
 // The same on a text held in memory; fileTitle names it in messages.
 bool parseNetworkConfig(std::string_view text, std::string_view fileTitle, NetworkConfig& config,

@@ -1,6 +1,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <optional>
 
 #include "files/atomic_file.h"
 #include "files/c_format.h"
@@ -98,14 +99,42 @@ class ConfigParser {
   Outcome assignValue(const KeyDefinition& entry);
   Outcome readHidden(const KeyDefinition& entry);
   Outcome readLayers();
+  Outcome readActivation(const KeyDefinition& entry, std::size_t start, std::int32_t& code);
+  std::optional<long long> readWholeInteger();
+  std::optional<double> readWholeDouble();
+  std::optional<double> readAdaptiveValue();
+  bool valueEnds();
   Outcome invalidValue(const KeyDefinition& entry, std::size_t position);
+  Outcome refuse(const KeyDefinition& entry, std::size_t position, const std::string& problem);
+  bool weightLimitsInOrder();
   void setPath(ConfigField field, std::string path);
 
   TextCursor cursor_;
   std::string_view fileTitle_;
   NetworkConfig& config_;
   Reporter& reporter_;
+  // Lines of the weight-limit keys read (0: not in the file).
+  std::size_t minWeightLine_ = 0;
+  std::size_t maxWeightLine_ = 0;
 };
+
+std::string upperKey(std::string_view key) {
+  std::string text(key);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A path value ends at a comment: a '%' after a blank (so that a '%' inside
+// a name stays part of it). Trailing blanks are not part of the path.
+std::string pathValue(std::string_view line) {
+  for (std::size_t k = 1; k < line.size(); ++k)
+    if (line[k] == '%' && isBlank(line[k - 1])) {
+      line = line.substr(0, k);
+      break;
+    }
+  while (!line.empty() && (isBlank(line.back()) || line.back() == '\r')) line.remove_suffix(1);
+  return std::string(line);
+}
 
 bool ConfigParser::run() {
   cursor_.skipLeadingBlock();
@@ -121,14 +150,18 @@ bool ConfigParser::run() {
     if (assignValue(*entry) == Outcome::Stop) return false;
     anyValue = true;
   }
-  return anyValue;
+  return anyValue && weightLimitsInOrder();
 }
 
 // Finds the next "[...]" and returns its text in lower case; false at the
-// end of the text (also inside an unfinished key).
+// end of the text (also inside an unfinished key). A '%' starts a comment
+// that runs to the end of its line: a key in it is not read.
 bool ConfigParser::readKey(std::string& key) {
   key.clear();
-  if (!cursor_.skipPast('[')) return false;
+  for (int c = cursor_.get(); c != '['; c = cursor_.get()) {
+    if (c == TextCursor::kEnd) return false;
+    if (c == '%') cursor_.restOfLine();
+  }
   for (;;) {
     const int c = cursor_.get();
     if (c == TextCursor::kEnd) return false;
@@ -166,27 +199,67 @@ Outcome ConfigParser::assignDefault(const KeyDefinition& entry) {
   return Outcome::Continue;
 }
 
+// A number must end where its word ends: "100.5" is no epoch count and
+// "0.3abc" no learning rate.
+bool ConfigParser::valueEnds() {
+  const int c = cursor_.peek();
+  return c == TextCursor::kEnd || isBlank(c) || isLineEnd(c) || c == '%';
+}
+
+std::optional<long long> ConfigParser::readWholeInteger() {
+  const auto value = cursor_.readInteger();
+  return value && valueEnds() ? value : std::nullopt;
+}
+
+std::optional<double> ConfigParser::readWholeDouble() {
+  const auto value = cursor_.readDouble();
+  return value && valueEnds() ? value : std::nullopt;
+}
+
+// The separator-tolerant reader of the adaptive-method settings: commas
+// before the value are skipped, and the value ends at a blank, a comma or
+// the line end. Text that is no number is refused rather than taken as 0.
+std::optional<double> ConfigParser::readAdaptiveValue() {
+  while (cursor_.peek() == ',' || isBlank(cursor_.peek())) cursor_.get();
+  const std::string_view rest = cursor_.rest();
+  const std::string_view token = rest.substr(0, rest.find_first_of(" \t\r\n,%"));
+  cursor_.seek(cursor_.position() + token.size());
+  std::size_t used = 0;
+  const auto value = parseDoublePrefix(token, &used);
+  if (!value || used != token.size()) return std::nullopt;
+  return value;
+}
+
 Outcome ConfigParser::assignValue(const KeyDefinition& entry) {
   const std::size_t start = cursor_.position();
   switch (entry.kind) {
     case KeyKind::Double: {
-      const auto value = cursor_.readDouble();
+      const auto value = readWholeDouble();
+      if (!value) return invalidValue(entry, start);
+      if (entry.field == ConfigField::MinWeight) minWeightLine_ = cursor_.lineNumberAt(start);
+      if (entry.field == ConfigField::MaxWeight) maxWeightLine_ = cursor_.lineNumberAt(start);
+      config_.setDouble(entry.field, *value);
+      return Outcome::Continue;
+    }
+    case KeyKind::Adaptive: {
+      const auto value = readAdaptiveValue();
       if (!value) return invalidValue(entry, start);
       config_.setDouble(entry.field, *value);
       return Outcome::Continue;
     }
-    case KeyKind::Adaptive:
-      config_.setDouble(entry.field, cursor_.readSeparatedNumber());
-      return Outcome::Continue;
     case KeyKind::Int:
-    case KeyKind::Method:
-    case KeyKind::Output: {
-      const auto value = cursor_.readInteger();
+    case KeyKind::Method: {
+      const auto value = readWholeInteger();
       if (!value || *value < INT32_MIN || *value > INT32_MAX) return invalidValue(entry, start);
       const auto code = static_cast<std::int32_t>(*value);
       if (entry.kind == KeyKind::Int) config_.setInt(entry.field, code);
       if (entry.kind == KeyKind::Method) config_.setTrainingMethod(static_cast<TrainingMethod>(code));
-      if (entry.kind == KeyKind::Output) config_.setOutputActivation(static_cast<ActivationType>(code));
+      return Outcome::Continue;
+    }
+    case KeyKind::Output: {
+      std::int32_t code = 0;
+      if (readActivation(entry, start, code) == Outcome::Stop) return Outcome::Stop;
+      config_.setOutputActivation(static_cast<ActivationType>(code));
       return Outcome::Continue;
     }
     case KeyKind::Layers:
@@ -194,15 +267,29 @@ Outcome ConfigParser::assignValue(const KeyDefinition& entry) {
     case KeyKind::Hidden:
       return readHidden(entry);
     case KeyKind::Path:
-      setPath(entry.field, std::string(cursor_.restOfLine()));
+      setPath(entry.field, pathValue(cursor_.restOfLine()));
       return Outcome::Continue;
   }
   return Outcome::Continue;
 }
 
+// An activation code other than 1..4 would make the layer output 0 for
+// every input: refused with the codes that exist.
+Outcome ConfigParser::readActivation(const KeyDefinition& entry, std::size_t start, std::int32_t& code) {
+  const auto value = readWholeInteger();
+  if (!value || *value < INT32_MIN || *value > INT32_MAX) return invalidValue(entry, start);
+  if (*value < 1 || *value > 4)
+    return refuse(entry, start,
+                  formatC("names activation %lld; the activations are 1 logistic, 2 tanh, 3 linear and 4 "
+                          "Gaussian",
+                          *value));
+  code = static_cast<std::int32_t>(*value);
+  return Outcome::Continue;
+}
+
 Outcome ConfigParser::readLayers() {
   const std::size_t start = cursor_.position();
-  const auto layers = cursor_.readInteger();
+  const auto layers = readWholeInteger();
   if (!layers) return invalidValue(*findKey("layers"), start);
   if (*layers < 2 || *layers > 7) {
     reporter_.report("Error",
@@ -218,7 +305,7 @@ Outcome ConfigParser::readLayers() {
 
 Outcome ConfigParser::readHidden(const KeyDefinition& entry) {
   const std::size_t start = cursor_.position();
-  const auto neurons = cursor_.readInteger();
+  const auto neurons = readWholeInteger();
   if (!neurons) return invalidValue(entry, start);
   if (*neurons < 1 || *neurons > kMaxNeurons) {
     reporter_.report("Invalid of # neurons",
@@ -230,11 +317,8 @@ Outcome ConfigParser::readHidden(const KeyDefinition& entry) {
   }
   config_.setHiddenNeurons(entry.layer, static_cast<std::uint32_t>(*neurons));
   std::int32_t activation = 1;
-  if (cursor_.valueFollows()) {
-    const auto code = cursor_.readInteger();
-    if (!code || *code < INT32_MIN || *code > INT32_MAX) return invalidValue(entry, start);
-    activation = static_cast<std::int32_t>(*code);
-  }
+  if (cursor_.valueFollows() && readActivation(entry, start, activation) == Outcome::Stop)
+    return Outcome::Stop;
   config_.setHiddenActivation(entry.layer, static_cast<ActivationType>(activation));
   return Outcome::Continue;
 }
@@ -243,13 +327,33 @@ Outcome ConfigParser::readHidden(const KeyDefinition& entry) {
 // setting undefined; the file is refused rather than half-read silently.
 Outcome ConfigParser::invalidValue(const KeyDefinition& entry, std::size_t position) {
   const std::size_t line = cursor_.lineNumberAt(position);
-  std::string key(entry.key);
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   reporter_.report("Error",
                    formatC("%.*s contains an invalid value for [%s] in line %zu.",
-                           static_cast<int>(fileTitle_.size()), fileTitle_.data(), key.c_str(), line),
+                           static_cast<int>(fileTitle_.size()), fileTitle_.data(), upperKey(entry.key).c_str(),
+                           line),
                    MessageIcon::Error);
   return Outcome::Stop;
+}
+
+Outcome ConfigParser::refuse(const KeyDefinition& entry, std::size_t position, const std::string& problem) {
+  reporter_.report("Error",
+                   formatC("%.*s: [%s] in line %zu %s.", static_cast<int>(fileTitle_.size()), fileTitle_.data(),
+                           upperKey(entry.key).c_str(), cursor_.lineNumberAt(position), problem.c_str()),
+                   MessageIcon::Error);
+  return Outcome::Stop;
+}
+
+// Limits the wrong way round would clamp every weight to nonsense.
+bool ConfigParser::weightLimitsInOrder() {
+  if ((minWeightLine_ == 0 && maxWeightLine_ == 0) || config_.minWeight() <= config_.maxWeight()) return true;
+  reporter_.report(
+      "Error",
+      formatC("%.*s: the minimum weight %g ([MINWEIGHTS], line %zu) is above the maximum weight %g "
+              "([MAXWEIGHTS], line %zu).",
+              static_cast<int>(fileTitle_.size()), fileTitle_.data(), config_.minWeight(), minWeightLine_,
+              config_.maxWeight(), maxWeightLine_),
+      MessageIcon::Error);
+  return false;
 }
 
 void ConfigParser::setPath(ConfigField field, std::string path) {
@@ -262,12 +366,13 @@ void ConfigParser::setPath(ConfigField field, std::string path) {
 
 bool parseNetworkConfig(std::string_view text, std::string_view fileTitle, NetworkConfig& config,
                         Reporter& reporter) {
-  return ConfigParser(text, fileTitle, config, reporter).run();
+  return ConfigParser(withoutByteOrderMark(text), fileTitle, config, reporter).run();
 }
 
-bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter) {
+bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter,
+                       std::string* openFailure) {
   std::string text;
-  if (!readWholeFile(path, text)) return false;
+  if (!readWholeFile(path, text, openFailure, kConfigReadLimit)) return false;
   return parseNetworkConfig(text, path.filename().string(), config, reporter);
 }
 

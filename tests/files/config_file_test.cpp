@@ -162,12 +162,12 @@ TEST_F(ConfigFileTest, KeysAreCaseInsensitiveAndKeysWithoutValueTakeDefaults) {
 
 TEST_F(ConfigFileTest, HiddenLayerActivationDefaultsToLogistic) {
   config.setHiddenActivation(2, ActivationType::Tanh);
-  EXPECT_TRUE(parse("[HIDDEN2] 4\n[HIDDEN3] 7 3 % linear\n[OUTPUT] 9\n"));
+  EXPECT_TRUE(parse("[HIDDEN2] 4\n[HIDDEN3] 7 3 % linear\n[OUTPUT] 4\n"));
   EXPECT_EQ(config.hiddenNeurons(2), 4u);
   EXPECT_EQ(config.hiddenActivation(2), ActivationType::Logistic);
   EXPECT_EQ(config.hiddenNeurons(3), 7u);
   EXPECT_EQ(config.hiddenActivation(3), ActivationType::Linear);
-  EXPECT_EQ(static_cast<int>(config.outputActivation()), 9);  // stored as read
+  EXPECT_EQ(config.outputActivation(), ActivationType::Gaussian);
 }
 
 TEST_F(ConfigFileTest, OutOfRangeCountsStopWithTheirMessages) {
@@ -203,6 +203,18 @@ TEST_F(ConfigFileTest, UnreadableValuesAreRefusedWithTheirLine) {
       {"[NOISE] nan\n", "test.net contains an invalid value for [NOISE] in line 1."},
       {"[HIDDEN1] 3 x\n", "test.net contains an invalid value for [HIDDEN1] in line 1."},
       {"[LAYERS] -\n", "test.net contains an invalid value for [LAYERS] in line 1."},
+      {"[EPOCHS] 100.5\n", "test.net contains an invalid value for [EPOCHS] in line 1."},
+      {"[GAIN] 0.3abc\n", "test.net contains an invalid value for [GAIN] in line 1."},
+      {"[RPROPWTINC] abc\n", "test.net contains an invalid value for [RPROPWTINC] in line 1."},
+      {"[QUICKPROPMU] 2.5e0junk\n", "test.net contains an invalid value for [QUICKPROPMU] in line 1."},
+      {"\n[OUTPUT] 9\n",
+       "test.net: [OUTPUT] in line 2 names activation 9; the activations are 1 logistic, 2 tanh, 3 linear "
+       "and 4 Gaussian."},
+      {"[HIDDEN2] 4 0\n", "test.net: [HIDDEN2] in line 1 names activation 0; the activations are 1 logistic, "
+                          "2 tanh, 3 linear and 4 Gaussian."},
+      {"[MINWEIGHTS] 5\n[MAXWEIGHTS] -5\n",
+       "test.net: the minimum weight 5 ([MINWEIGHTS], line 1) is above the maximum weight -5 ([MAXWEIGHTS], "
+       "line 2)."},
   };
   for (const auto& [text, message] : cases) {
     reporter.messages.clear();
@@ -212,14 +224,24 @@ TEST_F(ConfigFileTest, UnreadableValuesAreRefusedWithTheirLine) {
   }
 }
 
-TEST_F(ConfigFileTest, SeparatorTolerantReaderAcceptsCommasAndGivesZeroForGarbage) {
+TEST_F(ConfigFileTest, SeparatorTolerantReaderAcceptsCommas) {
   EXPECT_TRUE(
-      parse("[RPROPWTDEC],0.25,[DBDWTINC] x [QUICKPROPMU] 2.5e0junk\n[DBDAVERAGE] "
+      parse("[RPROPWTDEC],0.25,[DBDWTINC] 0.125,[DBDAVERAGE] "
             "12345678901234567890123456789012345678901234567890123\n"));
   EXPECT_EQ(config.rpropDecrease(), 0.25);
-  EXPECT_EQ(config.dbdIncrease(), 0.0);
-  EXPECT_EQ(config.quickpropMaxGrowth(), 2.5);
-  EXPECT_EQ(config.dbdAverage(), 1234567890123456789012345678901234567890123456789.0);
+  EXPECT_EQ(config.dbdIncrease(), 0.125);
+  EXPECT_EQ(config.dbdAverage(), 12345678901234567890123456789012345678901234567890123.0);
+}
+
+TEST_F(ConfigFileTest, APercentSignStartsACommentToTheEndOfItsLine) {
+  config.setHiddenNeurons(1, 2);
+  EXPECT_TRUE(
+      parse("% [HIDDEN1] 500 2 disabled\n[GAIN] 0.2% tuned\n[TRAININGFILE] xor.trn  % data\n"
+            "[TESTFILE] /runs/100%/xor.tst\t\n"));
+  EXPECT_EQ(config.hiddenNeurons(1), 2u);
+  EXPECT_EQ(config.learningRate(), 0.2);
+  EXPECT_EQ(config.trainingFile(), "xor.trn");
+  EXPECT_EQ(config.testFile(), "/runs/100%/xor.tst");
 }
 
 TEST_F(ConfigFileTest, AbsentKeysKeepTheirValuesAndTheLastRepeatWins) {
@@ -245,7 +267,7 @@ TEST_F(ConfigFileTest, LongPathsAndLongKeysAreSafe) {
 }
 
 TEST_F(ConfigFileTest, LeadingCommentBlockAndForeignFiles) {
-  EXPECT_TRUE(parse("* comment [GAIN] 0.9\n   * another\n\n[GAIN] 0.8\n"));
+  EXPECT_TRUE(parse("\xEF\xBB\xBF* comment [GAIN] 0.9\n   * another\n\n[GAIN] 0.8\n"));
   EXPECT_EQ(config.learningRate(), 0.8);
   EXPECT_FALSE(parse(""));
   EXPECT_FALSE(parse("just some text without keys\n"));
