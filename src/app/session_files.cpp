@@ -13,18 +13,28 @@ std::string fileTitle(const std::string& path) {
   return title.empty() ? "(untitled)" : title;
 }
 
-// A companion's name as stored, made absolute against the configuration's
-// directory when it is relative.
-std::string resolveCompanion(const std::string& name, const std::filesystem::path& base) {
-  if (name.empty()) return name;
-  const std::filesystem::path path(name);
-  return path.is_absolute() || base.empty() ? name : (base / path).string();
+bool isRegularFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace
 
-void reportFileMessage(Reporter& reporter, const char* format, const std::string& path) {
-  reporter.report(kProductName, formatC(format, fileTitle(path).c_str()), MessageIcon::Warning);
+std::string locateCompanion(const std::string& name, const std::filesystem::path& base,
+                            const std::filesystem::path& programDirectory) {
+  const std::filesystem::path path(name);
+  if (path.is_absolute()) return name;
+  const std::filesystem::path beside = base.empty() ? path : base / path;
+  if (!isRegularFile(beside) && !programDirectory.empty() && isRegularFile(programDirectory / path))
+    return (programDirectory / path).string();
+  return beside.string();
+}
+
+void reportFileMessage(Reporter& reporter, const char* format, const std::string& path,
+                       const std::string& reason) {
+  std::string text = formatC(format, fileTitle(path).c_str());
+  if (!reason.empty()) text += "\n" + reason;
+  reporter.report(kProductName, text, MessageIcon::Warning);
 }
 
 void resetSession(Session& session) {
@@ -42,15 +52,16 @@ void resetSession(Session& session) {
 }
 
 bool SessionFileActions::open(FileKind kind, const std::string& path) {
+  lastOpenFailure_.clear();
   switch (kind) {
     case FileKind::Network:
-      return readNetworkConfig(path, session_.config, reporter_);
+      return readNetworkConfig(path, session_.config, reporter_, &lastOpenFailure_);
     case FileKind::Training:
       return loadDataFile(session_, DataKind::Training, path, dataCallbacks, reporter_);
     case FileKind::Testing:
       return loadDataFile(session_, DataKind::Testing, path, dataCallbacks, reporter_);
     case FileKind::Weights:
-      return openWeightsFile(session_, path, reporter_);
+      return openWeightsFile(session_, path, reporter_, &lastOpenFailure_);
     default:
       return false;
   }
@@ -74,8 +85,11 @@ bool SessionFileActions::save(FileKind kind, const std::string& path) {
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights) {
+                       bool keepMissingWeights, CompanionStates* states) {
   resetSession(session);
+  CompanionStates ignored;
+  CompanionStates& result = states ? *states : ignored;
+  result = {};
   // Stored paths are full paths: histories and saved settings keep meaning
   // from any directory.
   std::error_code error;
@@ -83,7 +97,7 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
   std::string configPath = (error ? path : absolute).lexically_normal().string();
   if (!openFileByKind(configPath, FileKind::Network, false, choose, actions, programDirectory) ||
       configPath.empty()) {
-    reportFileMessage(reporter, "Could not read file %s", path.string());
+    reportFileMessage(reporter, "Could not read file %s", path.string(), actions.lastOpenFailure());
     return false;
   }
   session.networkFile = configPath;
@@ -94,15 +108,22 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
                                 : kind == FileKind::Testing ? config.testFile()
                                                             : config.weightsFile();
     if (stored.empty()) return;
-    std::string companion = resolveCompanion(stored, base);
-    std::string probe = companion;
-    if (kind == FileKind::Weights && keepMissingWeights && !fileExists(probe, programDirectory)) {
+    CompanionState& state = kind == FileKind::Training  ? result.training
+                            : kind == FileKind::Testing ? result.testing
+                                                        : result.weights;
+    std::string companion = locateCompanion(stored, base, programDirectory);
+    const bool exists = isRegularFile(companion);
+    if (kind == FileKind::Weights && keepMissingWeights && !exists) {
       config.setWeightsFile(companion);
+      state = CompanionState::Missing;
       return;
     }
-    if (!choose && !fileExists(probe, programDirectory)) {
+    if (!choose && !exists) {
       // Nobody to ask for the file: say which one is missing.
-      reportFileMessage(reporter, "Could not read file %s", companion);
+      std::error_code why;
+      [[maybe_unused]] const auto status = std::filesystem::status(companion, why);
+      reportFileMessage(reporter, "Could not read file %s", companion,
+                        why ? why.message() : "Not a regular file");
       companion.clear();
     } else if (!openFileByKind(companion, kind, false, choose, actions, programDirectory)) {
       companion.clear();
@@ -110,6 +131,7 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
     const bool loaded = kind == FileKind::Training  ? session.trainingDataLoaded()
                         : kind == FileKind::Testing ? session.testingDataLoaded()
                                                     : session.network != nullptr;
+    state = loaded ? CompanionState::Loaded : exists ? CompanionState::Failed : CompanionState::Missing;
     if (!loaded) companion.clear();
     if (kind == FileKind::Training) config.setTrainingFile(companion);
     if (kind == FileKind::Testing) config.setTestFile(companion);

@@ -35,9 +35,14 @@ class SessionFileActions : public FileActions {
   // writes the testing set's outputs (false without a network or set).
   bool save(FileKind kind, const std::string& path) override;
 
+  // Why the last open failed when the file could not be read at all (the
+  // system's words); empty otherwise.
+  const std::string& lastOpenFailure() const { return lastOpenFailure_; }
+
  private:
   Session& session_;
   Reporter& reporter_;
+  std::string lastOpenFailure_;
 };
 
 // The order in which a configuration's companion files are opened: from
@@ -45,22 +50,44 @@ class SessionFileActions : public FileActions {
 // program training, weights, testing.
 enum class CompanionOrder { CommandLine, Interactive };
 
+// What became of each file a configuration names.
+enum class CompanionState {
+  NotNamed,
+  Loaded,
+  Missing,  // no such file (nobody was asked, or the chooser was cancelled)
+  Failed,   // the file exists but could not be loaded (its reader said why)
+};
+struct CompanionStates {
+  CompanionState training = CompanionState::NotNamed;
+  CompanionState testing = CompanionState::NotNamed;
+  CompanionState weights = CompanionState::NotNamed;
+};
+
 // Reads the configuration at path into the (reset) session and opens the
-// files it names; relative names are taken from the configuration's
-// directory, then from the program's. Each name is stored back as the path
+// files it names. A relative name is looked for in the configuration's
+// directory, then in the program's; the name is stored back as the path
 // that was opened, or emptied when it could not be (without a chooser, a
 // missing file is reported as "Could not read file NAME"). False, after the
 // message "Could not read file NAME", when the configuration itself cannot
-// be read; true otherwise, whatever became of the companions.
-// keepMissingWeights: a weights file that does not exist yet is no error;
-// its name stays in the settings (where a training run may save to).
+// be read; true otherwise, whatever became of the companions (states, when
+// given, says). keepMissingWeights: a weights file that does not exist yet
+// is no error; its name stays in the settings (where a training run may
+// save to).
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights = false);
+                       bool keepMissingWeights = false, CompanionStates* states = nullptr);
+
+// Where a file named by a configuration in directory base is: a relative
+// name beside the configuration or, when it is not there but in the
+// program's directory, there.
+std::string locateCompanion(const std::string& name, const std::filesystem::path& base,
+                            const std::filesystem::path& programDirectory);
 
 // "Could not read file %s" and its relatives, with the file's title (or
-// "(untitled)"), titled with the application name.
-void reportFileMessage(Reporter& reporter, const char* format, const std::string& path);
+// "(untitled)"), titled with the application name; a reason, when known,
+// follows on a line of its own.
+void reportFileMessage(Reporter& reporter, const char* format, const std::string& path,
+                       const std::string& reason = {});
 
 }  // namespace nodelyx

@@ -22,16 +22,22 @@ std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const Kn
                                               bool& helpShown) {
   helpShown = false;
   ParsedArguments parsed;
+  bool optionsEnded = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string_view arg = args[k];
+    // "--" ends the options: what follows are names, even "-x".
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+      parsed.positional.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
     if (arg == "--help" || arg == "-h") {
       std::fwrite(usage.data(), 1, usage.size(), stdout);
       helpShown = true;
       return std::nullopt;
-    }
-    if (!arg.starts_with("--") || arg == "--") {
-      parsed.positional.emplace_back(arg);
-      continue;
     }
     const KnownOption* option = nullptr;
     for (const KnownOption& candidate : known)
@@ -43,7 +49,9 @@ std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const Kn
     std::vector<std::string>& values = parsed.options[std::string(arg)];
     values.clear();
     for (int v = 0; v < option->values; ++v) {
-      if (++k >= args.size()) {
+      // An empty value ("--weights \"\"") would silently mean the option
+      // was not given.
+      if (++k >= args.size() || args[k].empty()) {
         printUsageError(command, "option '" + std::string(arg) + "' needs a value", usage);
         return std::nullopt;
       }

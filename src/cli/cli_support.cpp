@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <csignal>
+#include <iterator>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -77,35 +80,84 @@ DataReadCallbacks dataReadCallbacks(const DataCounts& counts, bool showProgress,
   return callbacks;
 }
 
-// Opens a weights file, saying so when it cannot even be read (the reader
-// reports everything else itself).
+// Opens a weights file, saying so (and why) when it cannot even be read;
+// the reader reports everything else itself.
 static bool openWeights(Session& session, const std::filesystem::path& path, Reporter& reporter) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    reportFileMessage(reporter, "Could not read file %s", path.string());
-    return false;
-  }
-  return openWeightsFile(session, path, reporter);
+  std::string reason;
+  if (openWeightsFile(session, path, reporter, &reason)) return true;
+  if (!reason.empty()) reportFileMessage(reporter, "Could not read file %s", path.string(), reason);
+  return false;
 }
 
 bool loadModel(Session& session, const std::filesystem::path& path, Reporter& reporter) {
   const std::string extension = lowerExtension(path);
   if (extension == ".wts" || (extension != ".net" && looksLikeWeights(path)))
     return openWeights(session, path, reporter);
-  if (!readNetworkConfig(path, session.config, reporter)) {
-    reportFileMessage(reporter, "Could not read file %s", path.string());
+  std::string reason;
+  if (!readNetworkConfig(path, session.config, reporter, &reason)) {
+    reportFileMessage(reporter, "Could not read file %s", path.string(), reason);
     return false;
   }
   session.networkFile = path.string();
-  std::filesystem::path weightsPath = session.config.weightsFile();
-  if (weightsPath.empty()) {
+  const std::string named = session.config.weightsFile();
+  if (named.empty()) {
     reporter.report("Error",
                     formatC("%s names no weights file: train it first.", path.filename().string().c_str()),
                     MessageIcon::Error);
     return false;
   }
-  if (weightsPath.is_relative()) weightsPath = path.parent_path() / weightsPath;
-  return openWeights(session, weightsPath, reporter);
+  return openWeights(session, locateCompanion(named, path.parent_path(), programDirectory()), reporter);
+}
+
+std::filesystem::path programDirectory() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self.parent_path();
+}
+
+namespace {
+
+std::atomic<int>* signalFlag = nullptr;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousActions[std::size(kStopSignals)];
+
+extern "C" void stopOnSignal(int) {
+  if (signalFlag) signalFlag->store(0);
+}
+
+// The length of the UTF-8 sequence that starts text (1 to 4), or 0 when
+// it is not a valid one (overlong forms and surrogates included).
+std::size_t utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+  if (length == 0 || text.size() < length) return 0;
+  for (std::size_t k = 1; k < length; ++k)
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+  if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+  if (lead == 0xED && byte(1) >= 0xA0) return 0;  // surrogate
+  if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+  if (lead == 0xF4 && byte(1) >= 0x90) return 0;  // beyond U+10FFFF
+  return length;
+}
+
+}  // namespace
+
+StopOnSignals::StopOnSignals(std::atomic<int>& flag) {
+  signalFlag = &flag;
+  struct sigaction action {};
+  action.sa_handler = stopOnSignal;
+  action.sa_flags = SA_RESETHAND;  // a second signal ends the program
+  sigemptyset(&action.sa_mask);
+  for (std::size_t k = 0; k < std::size(kStopSignals); ++k)
+    sigaction(kStopSignals[k], &action, &previousActions[k]);
+}
+
+StopOnSignals::~StopOnSignals() {
+  for (std::size_t k = 0; k < std::size(kStopSignals); ++k)
+    sigaction(kStopSignals[k], &previousActions[k], nullptr);
+  signalFlag = nullptr;
 }
 
 std::string jsonNumber(double value) {
@@ -117,7 +169,18 @@ std::string jsonNumber(double value) {
 
 std::string jsonString(std::string_view text) {
   std::string out = "\"";
-  for (const char c : text) {
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    const std::size_t sequence = utf8SequenceLength(text.substr(k));
+    if (sequence == 0) {
+      out += formatC("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      continue;
+    }
+    if (sequence > 1) {
+      out += text.substr(k, sequence);
+      k += sequence - 1;
+      continue;
+    }
     switch (c) {
       case '"':
         out += "\\\"";

@@ -2,6 +2,7 @@
 // data files, progress on a terminal, loading a model, JSON values.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -38,7 +39,24 @@ DataReadCallbacks dataReadCallbacks(const DataCounts& counts, bool showProgress,
 // names one (relative to its own directory). False after a message.
 bool loadModel(Session& session, const std::filesystem::path& path, Reporter& reporter);
 
-// A JSON number (null when not finite) and a JSON string.
+// The directory of the running program (empty when it cannot be known):
+// companion files named without a directory are also looked for there.
+std::filesystem::path programDirectory();
+
+// While it lives, Ctrl-C (SIGINT), SIGTERM and SIGHUP clear the flag (the
+// training run's keepTraining, the scaling job's running), so the command
+// stops at its next check and cleans up after itself; a second signal ends
+// the program at once.
+class StopOnSignals {
+ public:
+  explicit StopOnSignals(std::atomic<int>& flag);
+  ~StopOnSignals();
+  StopOnSignals(const StopOnSignals&) = delete;
+  StopOnSignals& operator=(const StopOnSignals&) = delete;
+};
+
+// A JSON number (null when not finite) and a JSON string (bytes that are
+// not UTF-8 are written as \u00XX escapes, so the output is always valid).
 std::string jsonNumber(double value);
 std::string jsonString(std::string_view text);
 

@@ -4,61 +4,47 @@
 #include <filesystem>
 #include <string>
 
+#include "app/session_files.h"
 #include "cli/cli_reporter.h"
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "files/config_file.h"
 
 namespace nodelyx::cli {
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kUsage =
     "Usage: nodelyx-cli config IN.net [--output OUT.net]\n"
     "Reads a network configuration over the defaults of a new network and writes\n"
     "it back in the program's own layout: to OUT.net, or to standard output.\n";
 
+constexpr KnownOption kOptions[] = {{"--output", 1}};
+
 }  // namespace
 
 int runConfigCommand(Arguments args) {
-  std::string input, output;
-  for (std::size_t k = 0; k < args.size(); ++k) {
-    if (args[k] == "--help" || args[k] == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (args[k] == "--output" && k + 1 < args.size()) {
-      output = args[++k];
-    } else if (input.empty() && !args[k].starts_with("--")) {
-      input = args[k];
-    } else {
-      std::fprintf(stderr, "nodelyx-cli config: unexpected argument '%.*s'\n%s",
-                   static_cast<int>(args[k].size()), args[k].data(), kUsage);
-      return 2;
-    }
-  }
-  if (input.empty()) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  bool help = false;
+  const auto parsed = parseArguments(args, kOptions, 1, 1, "config", kUsage, help);
+  if (!parsed) return help ? kExitOk : kExitUsage;
+  const std::string input = parsed->positional[0];
+  const std::string output = parsed->value("--output");
   StderrReporter reporter;
   NetworkConfig config;
   applyPanelDefaults(config);
-  if (!readNetworkConfig(input, config, reporter)) {
-    if (reporter.count() == 0)
-      reporter.report(
-          "Error",
-          "Could not read network configuration file " + std::filesystem::path(input).filename().string(),
-          MessageIcon::Error);
-    return 1;
+  std::string reason;
+  if (!readNetworkConfig(input, config, reporter, &reason)) {
+    reportFileMessage(reporter, "Could not read file %s", input, reason);
+    return kExitFailure;
   }
   if (output.empty()) {
     std::fputs(formatNetworkConfig(config, "").c_str(), stdout);
-    return 0;
+    return kExitOk;
   }
-  if (!writeNetworkConfig(config, output)) {
-    reporter.report("Nodelyx", "Could not write file " + output, MessageIcon::Error);
-    return 1;
+  if (!writeNetworkConfig(config, output, &reason)) {
+    reportFileMessage(reporter, "Could not write file %s", output, reason);
+    return kExitFailure;
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace nodelyx::cli

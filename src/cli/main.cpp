@@ -1,6 +1,8 @@
 // nodelyx-cli: the desktop program's work without a window, on the same core
 // and with the same files, messages and results.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -35,10 +37,7 @@ void printHelp() {
   std::printf("\n'nodelyx-cli COMMAND --help' describes a command.\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+int runCommand(const std::vector<std::string_view>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     printHelp();
     return args.empty() ? 2 : 0;
@@ -53,4 +52,26 @@ int main(int argc, char** argv) {
                args[0].data());
   printHelp();
   return 2;
+}
+
+// Results that never reached standard output (a full disk, /dev/full, a
+// closed pipe) are a failure: the buffered text is flushed and the stream
+// closed before the exit status is decided.
+int finishStandardOutput(int status) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  int error = errno;
+  const bool closed = std::fclose(stdout) == 0;
+  if (flushed && closed) return status;
+  if (flushed) error = errno;
+  std::fprintf(stderr, "nodelyx-cli: could not write the output: %s\n",
+               error != 0 ? std::strerror(error) : "write error");
+  return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  return finishStandardOutput(runCommand(args));
 }

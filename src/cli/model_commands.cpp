@@ -1,8 +1,9 @@
 // The commands that use a trained model: test (the output file of a testing
 // set), export (source code), eval (standard input to standard output) and
 // history (the training history of the weights).
+#include <unistd.h>
+
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,10 @@
 #include "cli/cli_reporter.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/input_rows.h"
 #include "export/code_export.h"
 #include "files/c_format.h"
 #include "files/output_file.h"
-#include "files/text_cursor.h"
 
 namespace nodelyx::cli {
 namespace {
@@ -44,8 +45,10 @@ constexpr std::string_view kExportUsage =
 
 constexpr std::string_view kEvalUsage =
     "Usage: nodelyx-cli eval MODEL\n"
-    "Reads input rows (numbers separated by blanks, tabs or commas) from standard\n"
-    "input and writes the model's outputs, in the data's own units, one row each.\n";
+    "Reads input rows (numbers separated by blanks, tabs, commas or semicolons)\n"
+    "from standard input and writes the model's outputs, in the data's own units,\n"
+    "one row each. A line that is not a row of numbers ends the command with an\n"
+    "error naming the line.\n";
 
 constexpr std::string_view kHistoryUsage =
     "Usage: nodelyx-cli history MODEL\n"
@@ -133,23 +136,26 @@ int runEvalCommand(Arguments args) {
   ModelCommand model(*parsed);
   if (!model.loadModel()) return kExitFailure;
   Network& network = *model.session.network;
-  std::vector<double> inputs(static_cast<std::size_t>(network.inputCount()));
+  const auto inputCount = static_cast<std::size_t>(network.inputCount());
   std::vector<double> outputs(static_cast<std::size_t>(network.outputCount()));
-  std::string line;
-  for (std::size_t number = 1; std::getline(std::cin, line); ++number) {
-    TextCursor cursor(line);
-    std::size_t count = 0;
-    for (;;) {
-      const auto value = cursor.readSeparatedValue();
-      if (!value) break;
-      if (count < inputs.size()) inputs[count] = *value;
-      ++count;
+  // Room for every input written out in full, and then some.
+  InputRows rows(STDIN_FILENO, 65536 + 64 * inputCount);
+  std::vector<double> inputs;
+  for (;;) {
+    switch (rows.next(inputs)) {
+      case InputRows::Result::Row:
+        break;
+      case InputRows::Result::End:
+        return kExitOk;
+      case InputRows::Result::Problem:
+        model.reporter.report("Error", rows.problem(), MessageIcon::Error);
+        return kExitFailure;
     }
-    if (count == 0 && cursor.atEnd()) continue;  // a blank line
-    if (count != inputs.size() || !cursor.atEnd()) {
+    if (inputs.empty()) continue;  // a blank line
+    if (inputs.size() != inputCount) {
       model.reporter.report("Error",
                             formatC("Line %zu of the input holds %zu numbers; the network has %zu inputs.",
-                                    number, count, inputs.size()),
+                                    rows.lineNumber(), inputs.size(), inputCount),
                             MessageIcon::Error);
       return kExitFailure;
     }
@@ -158,7 +164,6 @@ int runEvalCommand(Arguments args) {
     for (std::size_t k = 0; k < outputs.size(); ++k) row += formatC(k ? " %.10g" : "%.10g", outputs[k]);
     std::printf("%s\n", row.c_str());
   }
-  return kExitOk;
 }
 
 int runHistoryCommand(Arguments args) {

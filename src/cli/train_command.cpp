@@ -2,7 +2,7 @@
 // weights files as the desktop program opens one named on its command line,
 // runs one training run exactly as its Train command does, and saves the
 // weights with their history.
-#include <csignal>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -13,6 +13,7 @@
 #include "cli/cli_reporter.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "files/atomic_file.h"
 #include "files/c_format.h"
 
 namespace nodelyx::cli {
@@ -22,10 +23,14 @@ constexpr std::string_view kUsage =
     "Usage: nodelyx-cli train CONFIG.net [--epochs N] [--seed N] [--weights OUT.wts]\n"
     "                         [--inputs N --outputs N] [--quiet] [--json]\n"
     "Opens the configuration with the training, testing and weights files it names,\n"
-    "trains until a stopping criterion or the epoch limit (Ctrl-C stops after the\n"
-    "current epoch), and saves the weights with their history to OUT.wts, else to\n"
-    "the configuration's weights file, else beside it as CONFIG.wts.\n"
-    "  --epochs N   epoch limit instead of the configuration's\n"
+    "trains until a stopping criterion or the epoch limit (Ctrl-C, SIGTERM or SIGHUP\n"
+    "stop after the current epoch), and saves the weights with their history to\n"
+    "OUT.wts, else to the configuration's weights file, else beside it as CONFIG.wts.\n"
+    "A named file that cannot be loaded stops the command before anything is trained\n"
+    "or written.\n"
+    "  --epochs N   epoch limit instead of the configuration's; it counts all the\n"
+    "               epochs of the weights, so weights trained for N epochs or more\n"
+    "               train no further\n"
     "  --seed N     start a new network from this seed (reproducible runs)\n"
     "  --inputs N --outputs N   counts of data files without a header\n"
     "  --quiet      no progress display\n"
@@ -33,32 +38,6 @@ constexpr std::string_view kUsage =
 
 constexpr KnownOption kOptions[] = {{"--epochs", 1},  {"--seed", 1},  {"--weights", 1}, {"--inputs", 1},
                                     {"--outputs", 1}, {"--quiet", 0}, {"--json", 0}};
-
-// Ctrl-C asks the run to stop after its current epoch, as the Stop button.
-std::atomic<int>* interruptFlag = nullptr;
-extern "C" void stopOnInterrupt(int) {
-  if (interruptFlag) interruptFlag->store(0);
-}
-
-class InterruptScope {
- public:
-  explicit InterruptScope(std::atomic<int>& keepTraining) {
-    interruptFlag = &keepTraining;
-    struct sigaction action {};
-    action.sa_handler = stopOnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptScope() {
-    sigaction(SIGINT, &previous_, nullptr);
-    interruptFlag = nullptr;
-  }
-  InterruptScope(const InterruptScope&) = delete;
-  InterruptScope& operator=(const InterruptScope&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
 
 // A one-line progress display, refreshed a few times per second.
 class ProgressDisplay : public TrainingObserver {
@@ -130,6 +109,10 @@ std::filesystem::path weightsDestination(const TrainOptions& options, const Sess
   return path.replace_extension(".wts");
 }
 
+bool diverged(const RunSummary& summary) {
+  return summary.reason == StopReason::Diverged || !std::isfinite(summary.last.trainRms);
+}
+
 void printSummary(const Session& session, const RunSummary& summary, const std::filesystem::path& weights,
                   double connectionsPerSecond, bool json) {
   const EpochStatistics& s = summary.last;
@@ -140,14 +123,15 @@ void printSummary(const Session& session, const RunSummary& summary, const std::
         "\"train_rms\": %s, \"train_max_rms\": %s, \"train_max_error\": %s, "
         "\"train_correct\": %u, \"train_percent_correct\": %s, "
         "\"test_rms\": %s, \"test_percent_correct\": %s, "
-        "\"stopped_by\": %s, \"seconds\": %s, \"connection_updates_per_second\": %s, "
+        "\"stopped_by\": %s, \"diverged\": %s, \"seconds\": %s, \"connection_updates_per_second\": %s, "
         "\"weights_file\": %s}\n",
         session.epochCount, summary.epochsRun, jsonNumber(s.trainRms).c_str(),
         jsonNumber(s.trainMaxPatternRms).c_str(), jsonNumber(s.trainMaxError).c_str(), s.trainCorrect,
         jsonNumber(s.trainPercent).c_str(), testing ? jsonNumber(s.testRms).c_str() : "null",
         testing ? jsonNumber(s.testPercent).c_str() : "null",
-        jsonString(stopReasonName(summary.reason)).c_str(), jsonNumber(summary.seconds).c_str(),
-        jsonNumber(connectionsPerSecond).c_str(), jsonString(weights.string()).c_str());
+        jsonString(stopReasonName(summary.reason)).c_str(), diverged(summary) ? "true" : "false",
+        jsonNumber(summary.seconds).c_str(), jsonNumber(connectionsPerSecond).c_str(),
+        jsonString(weights.string()).c_str());
     return;
   }
   std::printf(
@@ -158,6 +142,55 @@ void printSummary(const Session& session, const RunSummary& summary, const std::
       s.trainRms, s.trainMaxError, s.trainCorrect, session.trainingSet.patternCount, s.trainPercent);
   if (testing) std::printf("; testing RMS %g, %.4g %% correct", s.testRms, s.testPercent);
   std::printf("\nWeights saved to %s\n", weights.string().c_str());
+}
+
+// A file the configuration names that did not load stops the command:
+// training without it would change what the run means (no testing criteria,
+// a fresh network saved over the weights that could not be read).
+bool companionsLoaded(const CompanionStates& states, const Session& session, Reporter& reporter) {
+  const auto refuse = [&](const char* what) {
+    reporter.report("Error",
+                    formatC("The %s file named by the configuration was not loaded: nothing was trained, and "
+                            "no file was written.",
+                            what),
+                    MessageIcon::Error);
+    return false;
+  };
+  if (states.weights == CompanionState::Failed) return refuse("weights");
+  if (states.testing == CompanionState::Failed || states.testing == CompanionState::Missing)
+    return refuse("testing");
+  if (!session.trainingDataLoaded()) {
+    if (states.training == CompanionState::NotNamed)
+      reporter.report("Error", "Training Data not loaded", MessageIcon::Error);
+    else
+      refuse("training");
+    return false;
+  }
+  return true;
+}
+
+// New weights only when the configuration brought none.
+bool prepareNetwork(Session& session, const TrainOptions& options, Reporter& reporter) {
+  if (session.network) return true;
+  const std::uint32_t seed = options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+  session.network = buildNetwork(session.config, reporter, &seed, session.networkMemoryLimit);
+  if (!session.network) return false;
+  session.ratesResetPending = true;
+  return true;
+}
+
+void reportOutcome(const Session& session, const RunSummary& summary, Reporter& reporter) {
+  if (summary.epochsRun == 0 && summary.reason == StopReason::EpochLimit)
+    reporter.report("Warning",
+                    formatC("The epoch limit of %d was already reached: nothing was trained.\nThe weights have "
+                            "%u epochs; --epochs counts all of them, so give a larger limit to train on.",
+                            session.config.maxEpochs(), session.epochCount),
+                    MessageIcon::Warning);
+  if (diverged(summary))
+    reporter.report("Warning",
+                    "Training diverged: the training error is no longer a finite number.\nTry a smaller "
+                    "learning rate or momentum, or narrower weight limits.",
+                    MessageIcon::Warning);
 }
 
 }  // namespace
@@ -171,30 +204,33 @@ int runTrainCommand(Arguments args) {
   SessionFileActions actions(session, reporter);
   const bool showProgress = !options.quiet && isTerminal(stderr);
   actions.dataCallbacks = dataReadCallbacks(options.counts, showProgress, reporter);
-  if (!openConfiguration(session, options.config, CompanionOrder::CommandLine, actions, nullptr, {}, reporter,
-                         true))
+  CompanionStates companions;
+  if (!openConfiguration(session, options.config, CompanionOrder::CommandLine, actions, nullptr,
+                         programDirectory(), reporter, true, &companions) ||
+      !companionsLoaded(companions, session, reporter))
     return kExitFailure;
-  if (!session.trainingDataLoaded()) {
-    if (reporter.count() == 0) reporter.report("Error", "Training Data not loaded", MessageIcon::Error);
-    return kExitFailure;
-  }
   if (options.epochs) session.config.setMaxEpochs(static_cast<std::int32_t>(*options.epochs));
-  if (!session.network) {
-    const std::uint32_t seed = options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
-    session.network = buildNetwork(session.config, reporter, &seed, session.networkMemoryLimit);
-    if (!session.network) return kExitFailure;
-    session.ratesResetPending = true;
+  // A run whose result cannot be saved is not started.
+  const std::filesystem::path weights = weightsDestination(options, session);
+  std::string reason;
+  if (!canWriteFile(weights, &reason)) {
+    reporter.report("Error",
+                    formatC("Unable to open weights file %s\nWeights not saved\n%s\nNothing was trained.",
+                            weights.filename().string().c_str(), reason.c_str()),
+                    MessageIcon::Error);
+    return kExitFailure;
   }
+  if (!prepareNetwork(session, options, reporter)) return kExitFailure;
 
   ProgressDisplay progress(showProgress);
   TrainingRun run;
   {
-    InterruptScope interrupt(run.keepTraining);
+    StopOnSignals signals(run.keepTraining);
     if (!run.start(session, &progress, reporter)) return kExitFailure;
     run.wait();
   }
   const RunSummary& summary = progress.summary();
-  const std::filesystem::path weights = weightsDestination(options, session);
+  reportOutcome(session, summary, reporter);
   if (!saveWeightsFile(session, weights, reporter)) return kExitFailure;
   const double cups = summary.seconds > 0
                           ? static_cast<double>(session.network->connectionCount()) *

@@ -20,9 +20,10 @@ namespace nodelyx {
 std::string formatNetworkConfig(const NetworkConfig& config, std::string_view fileTitle);
 
 // Writes the configuration atomically. Returns false, leaving any previous
-// file intact, when the file cannot be written; reports nothing (the caller
-// says "Could not write file %s").
-bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path);
+// file intact, when the file cannot be written (reason, when given, says
+// why); reports nothing (the caller says "Could not write file %s").
+bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path,
+                        std::string* reason = nullptr);
 
 // Reads a configuration over the current settings: keys present change
 // their fields, absent keys leave theirs alone. A '%' starts a comment to

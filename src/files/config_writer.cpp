@@ -88,8 +88,8 @@ std::string formatNetworkConfig(const NetworkConfig& config, std::string_view fi
   return text;
 }
 
-bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path) {
-  return writeFileAtomically(path, formatNetworkConfig(config, path.filename().string()));
+bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path& path, std::string* reason) {
+  return writeFileAtomically(path, formatNetworkConfig(config, path.filename().string()), reason);
 }
 
 }  // namespace nodelyx
