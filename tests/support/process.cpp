@@ -23,14 +23,17 @@ void drain(int fd, std::string& into, bool& open) {
 
 }  // namespace
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& input,
-                         std::optional<std::chrono::milliseconds> interruptAfter) {
+ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(in[0], 0);
-    ::dup2(out[1], 1);
+    const int input = options.stdinPath.empty() ? in[0] : ::open(options.stdinPath.c_str(), O_RDONLY);
+    const int output = options.stdoutPath.empty()
+                           ? out[1]
+                           : ::open(options.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(input, 0);
+    ::dup2(output, 1);
     ::dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
     std::vector<char*> args;
@@ -43,29 +46,34 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   ::close(out[1]);
   ::close(err[1]);
   // Small inputs fit the pipe; write, then close so the program sees the end.
-  if (!input.empty() && ::write(in[1], input.data(), input.size()) < 0) {
+  if (!options.input.empty() && ::write(in[1], options.input.data(), options.input.size()) < 0) {
     // The program closed its input early; its output tells the rest.
   }
   ::close(in[1]);
-  std::thread interrupter;
-  if (interruptAfter)
-    interrupter = std::thread([pid, delay = *interruptAfter] {
+  std::thread signaller;
+  if (options.signalAfter)
+    signaller = std::thread([pid, delay = *options.signalAfter, signal = options.signal] {
       std::this_thread::sleep_for(delay);
-      ::kill(pid, SIGINT);
+      ::kill(pid, signal);
     });
   ProcessResult result;
   bool outOpen = true, errOpen = true;
+  const auto deadline = std::chrono::steady_clock::now() + options.timeLimit;
   while (outOpen || errOpen) {
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
+    if (::poll(fds, 2, 100) < 0 && errno != EINTR) break;
     if (outOpen && (fds[0].revents & (POLLIN | POLLHUP))) drain(out[0], result.out, outOpen);
     if (errOpen && (fds[1].revents & (POLLIN | POLLHUP))) drain(err[0], result.err, errOpen);
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
   }
   ::close(out[0]);
   ::close(err[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  if (interrupter.joinable()) interrupter.join();
+  if (signaller.joinable()) signaller.join();
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }

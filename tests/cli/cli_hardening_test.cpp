@@ -1,0 +1,301 @@
+// nodelyx-cli under hostile conditions, one process per case: files that
+// must survive a failure, output that cannot be written, signals, special
+// files and malformed input. Each table row names its case.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "files/atomic_file.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace nodelyx {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProcessOptions;
+using testing::ProcessResult;
+using testing::runProcess;
+
+class CliHardeningTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    dir.write("xor.trn", "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1\n1 0 1\n1 1 0\n");
+    dir.write("xor.net", "[TRAINING] 3\n[EPOCHS] 5000\n[LAYERS] 3\n[HIDDEN1] 3 1\n[TRAININGFILE] xor.trn\n");
+    ASSERT_EQ(cli({"train", path("xor.net"), "--seed", "1", "--weights", path("xor.wts")}).exitCode, 0);
+  }
+
+  ProcessResult cli(std::vector<std::string> args, ProcessOptions options = {}) {
+    args.insert(args.begin(), NODELYX_CLI_PATH);
+    return runProcess(args, options);
+  }
+  static ProcessOptions input(std::string text) {
+    ProcessOptions options;
+    options.input = std::move(text);
+    return options;
+  }
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+  std::string read(const std::string& name) const {
+    std::string text;
+    readWholeFile(dir / name, text);
+    return text;
+  }
+  // Names of the hidden temporary files a save left behind.
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+      if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename());
+    return names;
+  }
+
+  testing::TempDir dir;
+};
+
+struct Case {
+  const char* name;
+  std::function<std::vector<std::string>(CliHardeningTest&)> args;
+  int exitCode;
+  const char* message;  // part of standard error
+};
+
+TEST_F(CliHardeningTest, TrainStopsBeforeLosingAFile) {
+  const std::string trained = read("xor.wts");
+  dir.write("cut.wts", trained.substr(0, 200));
+  dir.write("typo.wts", "[layres] 3\n" + trained.substr(trained.find('\n') + 1));
+  const auto net = [&](const std::string& name, const std::string& extra) {
+    dir.write(name, "[TRAINING] 3\n[LAYERS] 3\n[HIDDEN1] 3 1\n[TRAININGFILE] xor.trn\n" + extra);
+    return path(name);
+  };
+  const Case cases[] = {
+      {"truncated weights",
+       [&](auto&) {
+         return std::vector<std::string>{"train", net("a.net", "[WEIGHTSFILE] cut.wts\n")};
+       },
+       1, "cut.wts ends after"},
+      {"not a weights file",
+       [&](auto&) {
+         return std::vector<std::string>{"train", net("b.net", "[WEIGHTSFILE] typo.wts\n")};
+       },
+       1, "File missing header '[layers] size'"},
+      {"missing testing file",
+       [&](auto&) {
+         return std::vector<std::string>{"train", net("c.net", "[TESTFILE] gone.tst\n"), "--weights",
+                                         path("c.wts")};
+       },
+       1, "Could not read file gone.tst\nNo such file or directory"},
+      {"destination is a folder",
+       [&](auto&) {
+         return std::vector<std::string>{"train",
+                                         net("d.net", "[WEIGHTSFILE] " + dir.path().string() + "\n")};
+       },
+       1, "Is a directory\nNothing was trained."},
+      {"destination folder missing",
+       [&](auto&) {
+         return std::vector<std::string>{"train", path("xor.net"), "--weights", path("no/x.wts")};
+       },
+       1, "No such file or directory\nNothing was trained."},
+      {"unknown method",
+       [&](auto&) {
+         return std::vector<std::string>{"train", net("e.net", "[TRAINING] 0\n"), "--weights", path("e.wts")};
+       },
+       1, "The training method 0 is not one of the six"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = cli(c.args(*this));
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+  }
+  EXPECT_EQ(read("cut.wts"), trained.substr(0, 200));
+  EXPECT_EQ(read("typo.wts").substr(0, 8), "[layres]");
+  for (const char* name : {"c.wts", "e.wts", "a.wts"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(CliHardeningTest, OutputThatCannotBeWrittenFailsTheCommand) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+      {{"config", path("xor.net")}, ""},
+      {{"eval", path("xor.wts")}, "0 1\n"},
+      {{"history", path("xor.wts")}, ""},
+      {{"data", path("xor.trn")}, ""},
+      {{"info"}, ""},
+      {{"train", path("xor.net"), "--weights", path("t.wts")}, ""},
+  };
+  for (const auto& [args, text] : commands) {
+    ProcessOptions options = input(text);
+    options.stdoutPath = "/dev/full";
+    const ProcessResult r = cli(args, options);
+    EXPECT_EQ(r.exitCode, 1) << args[0] << ": " << r.err;
+    EXPECT_NE(r.err.find("could not write the output: No space left on device"), std::string::npos)
+        << args[0] << ": " << r.err;
+  }
+}
+
+TEST_F(CliHardeningTest, SavesFollowLinksAndNeverReplaceSpecialFiles) {
+  // A link stays a link; the file it points to receives the text.
+  dir.write("real.net", "old\n");
+  fs::create_symlink("real.net", dir / "link.net");
+  ASSERT_EQ(cli({"config", path("xor.net"), "--output", path("link.net")}).exitCode, 0);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.net"));
+  EXPECT_NE(read("real.net").find("[TRAINING]"), std::string::npos);
+
+  // A pipe is written into, not replaced.
+  ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    const int fd = ::open(path("pipe").c_str(), O_RDONLY);
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) received.append(buffer, got);
+    ::close(fd);
+  });
+  const ProcessResult r = cli({"config", path("xor.net"), "--output", path("pipe")});
+  reader.join();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  EXPECT_NE(received.find("[TRAINING]"), std::string::npos);
+
+  // A folder is no file, and a name near the system's limit still saves.
+  EXPECT_EQ(cli({"config", path("xor.net"), "--output", dir.path().string()}).exitCode, 1);
+  const std::string longName(250, 'n');
+  const ProcessResult saved = cli({"config", path("xor.net"), "--output", path(longName + ".net")});
+  EXPECT_EQ(saved.exitCode, 0) << saved.err;
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(CliHardeningTest, TerminationSignalsStopTrainingAndSave) {
+  std::string rows = "[INPUTS] 4\n[OUTPUTS] 2\n";
+  for (int p = 0; p < 2000; ++p)
+    rows += std::to_string(p % 7) + " 1 0.5 " + std::to_string(p % 3) + " 0.2 0.9\n";
+  dir.write("big.trn", rows);
+  dir.write("big.net",
+            "[EPOCHS] 100000000\n[ENFORCE_TRAIN] 0\n[LAYERS] 3\n[HIDDEN1] 30 1\n[TRAININGFILE] big.trn\n");
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    ProcessOptions options;
+    options.signalAfter = std::chrono::milliseconds(500);
+    options.signal = signal;
+    const std::string weights = "big" + std::to_string(signal) + ".wts";
+    const ProcessResult r = cli({"train", path("big.net"), "--json", "--weights", path(weights)}, options);
+    EXPECT_EQ(r.exitCode, 0) << signal << ": " << r.err;
+    EXPECT_NE(r.out.find("\"stopped_by\": \"interrupt\""), std::string::npos) << r.out;
+    EXPECT_NE(read(weights).find("*****Nodelyx_Training_History_Follows*****"), std::string::npos);
+  }
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(CliHardeningTest, EvalAnswersEveryLineOrNamesTheOneItCannotRead) {
+  struct EvalCase {
+    const char* name;
+    ProcessOptions options;
+    int exitCode;
+    std::size_t rows;
+    const char* message;
+  };
+  ProcessOptions fromDirectory, fromZeros;
+  fromDirectory.stdinPath = dir.path().string();
+  fromZeros.stdinPath = "/dev/zero";
+  const EvalCase cases[] = {
+      {"separators", input("0 1\n1,1\n\n1;0\r\n0\t0"), 0, 4, ""},
+      {"a word", input("0 1\nabc\n0;1\n1 1\n"), 1, 1, "Line 2 of the input: \"abc\" is not a number."},
+      {"not finite", input("nan 1\n"), 1, 0, "Line 1 of the input: \"nan\" is not a finite number."},
+      {"too few", input("1\n"), 1, 0, "Line 1 of the input holds 1 numbers; the network has 2 inputs."},
+      {"a folder", fromDirectory, 1, 0, "Could not read the input: Is a directory"},
+      {"endless zeros", fromZeros, 1, 0, "Line 1 of the input is longer than"},
+  };
+  for (const EvalCase& c : cases) {
+    const ProcessResult r = cli({"eval", path("xor.wts")}, c.options);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n')), c.rows) << c.name;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+  }
+}
+
+TEST_F(CliHardeningTest, RunsThatTrainNothingOrDivergeSaySo) {
+  dir.write("again.net",
+            "[TRAINING] 3\n[LAYERS] 3\n[HIDDEN1] 3 1\n[TRAININGFILE] xor.trn\n[WEIGHTSFILE] xor.wts\n");
+  const std::string history = read("xor.wts").substr(read("xor.wts").find("*****"));
+  ProcessResult r = cli({"train", path("again.net"), "--epochs", "1", "--json"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("already reached: nothing was trained"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("\"epochs_run\": 0"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("\"train_rms\": 0,"), std::string::npos) << "measured, not zero: " << r.out;
+  EXPECT_EQ(read("xor.wts").substr(read("xor.wts").find("*****")), history) << "no record for no epochs";
+
+  dir.write("diverge.net",
+            "[TRAINING] 2\n[GAIN] 1\n[LAYERS] 6\n[HIDDEN1] 8 3\n[HIDDEN2] 8 3\n[HIDDEN3] 8 3\n[HIDDEN4] 8 3\n"
+            "[OUTPUT] 3\n[MINWEIGHTS] -3.4e38\n[MAXWEIGHTS] 3.4e38\n[TRAININGFILE] xor.trn\n");
+  r = cli({"train", path("diverge.net"), "--seed", "1", "--json", "--weights", path("d.wts")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\"diverged\": true"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"stopped_by\": \"divergence\""), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Warning: Training diverged"), std::string::npos) << r.err;
+  r = cli({"history", path("d.wts")});
+  EXPECT_EQ(r.exitCode, 0) << "what a diverged run wrote reads back: " << r.err;
+
+  dir.write("one.trn", "[INPUTS] 2\n[OUTPUTS] 1\n0 1 1\n");
+  dir.write("one.net", "[PLOTMEM] 1\n[EPOCHS] 3\n[LAYERS] 3\n[TRAININGFILE] one.trn\n");
+  r = cli({"train", path("one.net"), "--weights", path("one.wts")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("Cross-validation needs at least two training patterns"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("inf"), std::string::npos) << r.out;
+}
+
+TEST_F(CliHardeningTest, ArgumentsAndSpecialFilesGetClearAnswers) {
+  const std::string sparse = path("sparse.wts");
+  { std::ofstream(sparse) << "[layers] 3\n"; }
+  fs::resize_file(sparse, std::uintmax_t{2} << 30);
+  const Case cases[] = {
+      {"a short option",
+       [](auto& t) {
+         return std::vector<std::string>{"train", "-x", t.path("xor.net")};
+       },
+       2, "unknown option '-x'"},
+      {"names after --",
+       [](auto&) {
+         return std::vector<std::string>{"train", "--", "-x.net"};
+       },
+       1, "Could not read file -x.net"},
+      {"an empty value",
+       [](auto& t) {
+         return std::vector<std::string>{"train", t.path("xor.net"), "--weights", ""};
+       },
+       2, "option '--weights' needs a value"},
+      {"a device as model",
+       [](auto&) {
+         return std::vector<std::string>{"eval", "/dev/zero"};
+       },
+       1, "Not a regular file"},
+      {"a device as weights",
+       [](auto&) {
+         return std::vector<std::string>{"history", "/dev/zero"};
+       },
+       1, "Could not read file zero\nNot a regular file"},
+      {"a device as configuration",
+       [](auto&) {
+         return std::vector<std::string>{"config", "/dev/zero"};
+       },
+       1, "Not a regular file"},
+      {"a huge sparse file",
+       [&](auto&) { return std::vector<std::string>{"export", sparse, "--lang", "c", "--output", "x.c"}; }, 1,
+       "too large"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = cli(c.args(*this));
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+  }
+  // Names that are not UTF-8 still make valid JSON.
+  const ProcessResult r =
+      cli({"train", path("xor.net"), "--seed", "1", "--json", "--weights", path("w\xff.wts")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("w\\u00ff.wts\""), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace nodelyx
