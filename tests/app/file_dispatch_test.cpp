@@ -9,117 +9,126 @@
 namespace nodelyx {
 namespace {
 
+// Records the calls as "open KIND PATH" and "save KIND PATH", one after the other.
 struct RecordingActions : FileActions {
-  bool open(FileKind kind, const std::string& path) override {
-    calls.push_back("open " + std::to_string(static_cast<int>(kind)) + " " + path);
+  bool open(FileKind kind, const std::string& path) override { return record("open ", kind, path); }
+  bool save(FileKind kind, const std::string& path) override { return record("save ", kind, path); }
+  bool record(const char* what, FileKind kind, const std::string& path) {
+    calls += what + std::to_string(static_cast<int>(kind)) + " " + path;
     return result;
   }
-  bool save(FileKind kind, const std::string& path) override {
-    calls.push_back("save " + std::to_string(static_cast<int>(kind)) + " " + path);
-    return result;
-  }
-  std::vector<std::string> calls;
+  std::string calls;
   bool result = true;
 };
 
-// A chooser that answers from a script and records what it was asked.
-struct ScriptedChooser {
-  ChooseResult answer = ChooseResult::Chosen;
-  std::string chosen;
-  int asked = 0;
-  FileChooser chooser() {
-    return [this](FileKind, DialogMode, std::string& path) {
-      ++asked;
-      if (answer == ChooseResult::Chosen) path = chosen;
-      return answer;
-    };
-  }
-};
+// A chooser that gives one answer and counts how often it was asked.
+FileChooser answering(ChooseResult answer, const std::string& chosen, int& asked) {
+  return [answer, chosen, &asked](FileKind, DialogMode, std::string& path) {
+    ++asked;
+    if (answer == ChooseResult::Chosen) path = chosen;
+    return answer;
+  };
+}
 
 class FileDispatchTest : public ::testing::Test {
  protected:
   testing::TempDir dir, programDir;
-  RecordingActions actions;
-  ScriptedChooser chooser;
+  const std::string existing = dir.write("a.trn", "x").string();
+  const std::string other = dir.write("b.trn", "x").string();
+  const std::string missing = (dir / "missing").string();
 };
 
-TEST_F(FileDispatchTest, KindsCarryTheirDialogTexts) {
-  EXPECT_STREQ(fileKindInfo(FileKind::Network).openTitle, "Open Network File");
-  EXPECT_STREQ(fileKindInfo(FileKind::Testing).filterName, "Nodelyx TestFiles (*.tst)");
-  EXPECT_STREQ(fileKindInfo(FileKind::Data).pattern, "*.trn;*.tst");
-  EXPECT_STREQ(fileKindInfo(FileKind::Scale).saveTitle, "Open Scale File");
-  EXPECT_STREQ(fileKindInfo(FileKind::MatlabSource).defaultExtension, "M");
-  EXPECT_EQ(fileKindInfo(FileKind::Output).openTitle, nullptr);
-}
-
 TEST_F(FileDispatchTest, FileExistsFallsBackToTheProgramDirectory) {
-  const auto here = dir.write("a.trn", "x");
-  programDir.write("b.trn", "x");
-  std::string path = here.string();
-  EXPECT_TRUE(fileExists(path, programDir.path()));
-  EXPECT_EQ(path, here.string());
-  path = "b.trn";
-  EXPECT_TRUE(fileExists(path, programDir.path()));
-  EXPECT_EQ(path, (programDir / "b.trn").string());
-  path = "c.trn";
-  EXPECT_FALSE(fileExists(path, programDir.path()));
-  EXPECT_EQ(path, "");
-  path = dir.path().string();  // a directory is no file
-  EXPECT_FALSE(fileExists(path, programDir.path()));
+  programDir.write("p.trn", "x");
+  const struct {
+    std::string path;
+    bool exists;
+    std::string result;
+  } cases[] = {
+      {existing, true, existing},
+      {"p.trn", true, (programDir / "p.trn").string()},  // relative: found in the program's directory
+      {"c.trn", false, ""},
+      {dir.path().string(), false, ""},  // a directory is no file
+      {"", false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string path = c.path;
+    EXPECT_EQ(fileExists(path, programDir.path()), c.exists) << c.path;
+    EXPECT_EQ(path, c.result) << c.path;
+  }
 }
 
 TEST_F(FileDispatchTest, OpenAsksOnlyWhenNeeded) {
-  std::string path = dir.write("a.trn", "x").string();
-  EXPECT_TRUE(openFileByKind(path, FileKind::Training, false, chooser.chooser(), actions, programDir.path()));
-  EXPECT_EQ(chooser.asked, 0);
-  chooser.chosen = dir.write("b.trn", "x").string();
-  EXPECT_TRUE(openFileByKind(path, FileKind::Training, true, chooser.chooser(), actions, programDir.path()));
-  EXPECT_EQ(chooser.asked, 1);
-  EXPECT_EQ(path, chooser.chosen);
-  ASSERT_EQ(actions.calls.size(), 2u);
-  EXPECT_EQ(actions.calls[1], "open 2 " + chooser.chosen);
-}
-
-TEST_F(FileDispatchTest, OpenCancelAndFailure) {
-  std::string path = (dir / "missing.net").string();
-  chooser.answer = ChooseResult::Cancelled;
-  EXPECT_TRUE(openFileByKind(path, FileKind::Network, false, chooser.chooser(), actions, {}));
-  EXPECT_FALSE(openFileByKind(path, FileKind::Data, false, chooser.chooser(), actions, {}));
-  chooser.answer = ChooseResult::Failed;
-  path = "x";
-  EXPECT_FALSE(openFileByKind(path, FileKind::Weights, false, chooser.chooser(), actions, {}));
-  EXPECT_EQ(path, "");
-  EXPECT_TRUE(actions.calls.empty());
-  actions.result = false;
-  path = dir.write("w.wts", "x").string();
-  EXPECT_FALSE(openFileByKind(path, FileKind::Weights, false, chooser.chooser(), actions, {}));
-}
-
-TEST_F(FileDispatchTest, SaveAsksForNewNamesAndBeforeOverwritingWeights) {
-  const std::string existing = dir.write("w.wts", "x").string();
-  chooser.chosen = (dir / "other.wts").string();
-  std::string path = existing;
-  EXPECT_TRUE(saveFileByKind(path, FileKind::Weights, chooser.chooser(), actions));
-  EXPECT_EQ(chooser.asked, 1) << "an existing weights file is not overwritten silently";
-  EXPECT_EQ(actions.calls.back(), "save 3 " + chooser.chosen);
-  path = dir.write("n.net", "x").string();
-  EXPECT_TRUE(saveFileByKind(path, FileKind::Network, chooser.chooser(), actions));
-  EXPECT_EQ(chooser.asked, 1) << "a network file of the same name is overwritten";
-  path.clear();
-  EXPECT_TRUE(saveFileByKind(path, FileKind::CSource, chooser.chooser(), actions));
-  EXPECT_EQ(chooser.asked, 2);
-  EXPECT_EQ(actions.calls.size(), 2u) << "code files only get a name here";
-}
-
-TEST_F(FileDispatchTest, SaveCancelResults) {
-  chooser.answer = ChooseResult::Cancelled;
-  for (const auto& [kind, expected] : {std::pair{FileKind::Network, true}, std::pair{FileKind::Output, true},
-                                       std::pair{FileKind::CSource, true}, std::pair{FileKind::Data, false},
-                                       std::pair{FileKind::Scale, false}}) {
+  using enum FileKind;
+  using enum ChooseResult;
+  struct Case {
+    const char* name;
     std::string path;
-    EXPECT_EQ(saveFileByKind(path, kind, chooser.chooser(), actions), expected) << static_cast<int>(kind);
+    FileKind kind;
+    bool force;
+    ChooseResult answer;  // of the dialog, should it be shown; it chooses `other`
+    bool actionResult, result;
+    int asked;
+    std::string calls;
+  };
+  const Case cases[] = {
+      {"an existing file opens at once", existing, Training, false, Chosen, true, true, 0,
+       "open 2 " + existing},
+      {"a forced dialog asks once", existing, Training, true, Chosen, true, true, 1, "open 2 " + other},
+      {"the reader's failure", existing, Weights, false, Chosen, false, false, 0, "open 3 " + existing},
+      {"a cancelled dialog loads nothing", missing, Network, false, Cancelled, true, true, 1, ""},
+      {"a cancelled data-file choice fails", missing, Data, false, Cancelled, true, false, 1, ""},
+      {"a chosen data file is only named", missing, Data, false, Chosen, true, true, 1, ""},
+      {"a failed dialog", existing, Weights, true, Failed, true, false, 1, ""},
+      {"output files are never opened", missing, Output, false, Chosen, true, false, 0, ""},
+  };
+  for (const Case& c : cases) {
+    RecordingActions actions;
+    actions.result = c.actionResult;
+    int asked = 0;
+    std::string path = c.path;
+    EXPECT_EQ(openFileByKind(path, c.kind, c.force, answering(c.answer, other, asked), actions, {}), c.result)
+        << c.name;
+    EXPECT_EQ(asked, c.asked) << c.name;
+    EXPECT_EQ(actions.calls, c.calls) << c.name;
+    EXPECT_TRUE(c.answer != Failed || path.empty()) << c.name << ": a failed dialog empties the path";
   }
-  EXPECT_TRUE(actions.calls.empty());
+}
+
+TEST_F(FileDispatchTest, SaveAsksForNewNamesAndBeforeOverwriting) {
+  using enum FileKind;
+  using enum ChooseResult;
+  struct Case {
+    const char* name;
+    std::string path;
+    FileKind kind;
+    ChooseResult answer;  // of the dialog, should it be shown; it chooses `other`
+    bool result;
+    int asked;
+    std::string calls;
+  };
+  const Case cases[] = {
+      {"existing weights are not overwritten silently", existing, Weights, Chosen, true, 1,
+       "save 3 " + other},
+      {"a network file is overwritten", existing, Network, Chosen, true, 0, "save 1 " + existing},
+      {"a new output file is saved at once", missing, Output, Chosen, true, 0, "save 4 " + missing},
+      {"a code file only gets a name", "", CSource, Chosen, true, 1, ""},
+      {"a scale file is always asked for", missing, Scale, Chosen, true, 1, ""},
+      {"training files are never saved", existing, Training, Chosen, false, 0, ""},
+      {"cancel: network", "", Network, Cancelled, true, 1, ""},
+      {"cancel: output", "", Output, Cancelled, true, 1, ""},
+      {"cancel: code file", "", CSource, Cancelled, true, 1, ""},
+      {"cancel: data file", "", Data, Cancelled, false, 1, ""},
+      {"cancel: scale file", "", Scale, Cancelled, false, 1, ""},
+  };
+  for (const Case& c : cases) {
+    RecordingActions actions;
+    int asked = 0;
+    std::string path = c.path;
+    EXPECT_EQ(saveFileByKind(path, c.kind, answering(c.answer, other, asked), actions), c.result) << c.name;
+    EXPECT_EQ(asked, c.asked) << c.name;
+    EXPECT_EQ(actions.calls, c.calls) << c.name;
+  }
 }
 
 }  // namespace

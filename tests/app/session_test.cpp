@@ -2,27 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "support/temp_dir.h"
 
 namespace nodelyx {
 namespace {
 
+using Values = std::vector<double>;
+
 class SessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    scalingEnabled = 0;
-    applyPanelDefaults(session.config);
-    training = dir.write("a.trn", "[INPUTS] 2\n[OUTPUTS] 1\n2 0 10\n4 1 20\n3 0.5 15\n");
-    testing = dir.write("a.tst", "[INPUTS] 2\n[OUTPUTS] 1\n2.5 0.25 12\n");
-  }
-  void TearDown() override { scalingEnabled = 0; }
+  void SetUp() override { applyPanelDefaults(session.config); }
 
   bool load(DataKind kind, const std::filesystem::path& path) {
     return loadDataFile(session, kind, path, callbacks, reporter);
   }
-  void buildNetwork() {
+  // Training and testing sets of 2 inputs and 1 output, and a network.
+  void loadBothAndBuildNetwork() {
+    ASSERT_TRUE(load(DataKind::Training, training));
+    ASSERT_TRUE(load(DataKind::Testing, dir.write("a.tst", "[INPUTS] 2\n[OUTPUTS] 1\n2.5 0.25 12\n")));
     std::vector<int> sizes;
     for (const std::uint32_t size : session.config.layerSizes()) sizes.push_back(static_cast<int>(size));
     session.network = std::make_unique<Network>(sizes, -100, 100);
@@ -33,122 +30,90 @@ class SessionTest : public ::testing::Test {
   Session session;
   DataReadCallbacks callbacks;
   RecordingReporter reporter;
-  std::filesystem::path training, testing;
+  const std::filesystem::path training =
+      dir.write("a.trn", "[INPUTS] 2\n[OUTPUTS] 1\n2 0 10\n4 1 20\n3 0.5 15\n");
 };
 
 TEST_F(SessionTest, TrainingLoadSetsCountsFileAndScalingRecord) {
+  EXPECT_FALSE(load(DataKind::Training, dir / "missing.trn"));
+  EXPECT_TRUE(reporter.messages.empty()) << "a file that cannot be opened gets no message here";
   ASSERT_TRUE(load(DataKind::Training, training));
-  EXPECT_TRUE(session.trainingDataLoaded());
-  EXPECT_EQ(session.config.inputCount(), 2u);
-  EXPECT_EQ(session.config.outputCount(), 1u);
   EXPECT_EQ(session.config.layerSizes(), (std::vector<std::uint32_t>{2, 5, 1}));
   EXPECT_EQ(session.config.trainingFile(), training.string());
-  EXPECT_EQ(session.scaling.fromMin, (std::vector<double>{2.0, 0.0, 10.0}));
-  EXPECT_EQ(session.scaling.fromMax, (std::vector<double>{4.0, 1.0, 20.0}));
-  EXPECT_EQ(session.scaling.toMin, (std::vector<double>{-1.0, -1.0, 0.0}));
-  EXPECT_EQ(session.scaling.toMax, (std::vector<double>{1.0, 1.0, 1.0}));
+  EXPECT_EQ(session.scaling.fromMin, (Values{2.0, 0.0, 10.0}));
+  EXPECT_EQ(session.scaling.fromMax, (Values{4.0, 1.0, 20.0}));
+  EXPECT_EQ(session.scaling.toMin, (Values{-1.0, -1.0, 0.0}));
+  EXPECT_EQ(session.scaling.toMax, (Values{1.0, 1.0, 1.0}));
 }
 
-TEST_F(SessionTest, LoadedSetsAreEvaluatedThroughTheScaling) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  ASSERT_TRUE(load(DataKind::Testing, testing));
-  buildNetwork();
-  Network& net = *session.network;
-  net.setLayerType(6, ActivationType::Linear);
-  net.mergeDataRanges(session.scaling);
-  scalingEnabled = 1;
-  for (const PatternSet* set : {&session.trainingSet, &session.testingSet}) {
-    net.evaluate(set->view(), 0.1);
-    // The same pattern by hand: scale the inputs, run the network unscaled,
-    // unscale the output.
-    const double* row = set->row(0);
-    double scaled[2];
-    for (int i = 0; i < 2; ++i) {
-      const double f = (net.toMax[i] - net.toMin[i]) / (net.fromMax[i] - net.fromMin[i]);
-      scaled[i] = f * row[i] + net.toMin[i] - f * net.fromMin[i];
-    }
-    scalingEnabled = 0;
-    double raw[1];
-    net.recall(scaled, raw);
-    scalingEnabled = 1;
-    const double g = (20.0 - 10.0) / (1.0 - 0.0);
-    double data[1];
-    net.recall(row, data);
-    EXPECT_DOUBLE_EQ(data[0], g * raw[0] + 10.0);
+// What a further read keeps of the loaded sets and the network.
+TEST_F(SessionTest, AFurtherReadDiscardsWhatNoLongerFits) {
+  struct Case {
+    const char* name;
+    DataKind kind;
+    const char* text;
+    bool loads, keepsNetwork, testingLoaded;
+    std::uint32_t inputs;
+    std::size_t columns;  // of the scaling record
+  };
+  const Case cases[] = {
+      {"other counts discard the network and the testing set", DataKind::Training,
+       "[INPUTS] 3\n[OUTPUTS] 1\n1 2 3 4\n", true, false, false, 3, 4},
+      {"same counts keep both", DataKind::Training, "[INPUTS] 2\n[OUTPUTS] 1\n2.5 0 10\n", true, true, true,
+       2, 3},
+      {"a failed training read leaves no training set and no record", DataKind::Training,
+       "[INPUTS] 2\n[OUTPUTS] 1\n1 2 x\n", false, true, true, 2, 0},
+      {"a failed testing read discards only the testing set", DataKind::Testing, "[INPUTS] 3\n1 2 3\n", false,
+       true, false, 2, 3},
+      {"a testing set without targets keeps the output count", DataKind::Testing, "[INPUTS] 2\n1 2 3 4\n",
+       true, true, true, 2, 3},
+  };
+  for (const Case& c : cases) {
+    session.discardNetwork();
+    reporter.messages.clear();
+    loadBothAndBuildNetwork();
+    const auto file = dir.write("next", c.text);
+    const bool readsTraining = c.kind == DataKind::Training;
+    EXPECT_EQ(load(c.kind, file), c.loads) << c.name;
+    EXPECT_EQ(reporter.messages.size(), c.loads ? 0u : 1u) << c.name;
+    EXPECT_EQ(readsTraining ? session.config.trainingFile() : session.config.testFile(),
+              c.loads ? file.string() : "")
+        << c.name;
+    EXPECT_EQ(session.trainingDataLoaded(), !readsTraining || c.loads) << c.name;
+    EXPECT_EQ(session.testingDataLoaded(), c.testingLoaded) << c.name;
+    EXPECT_EQ(session.network != nullptr, c.keepsNetwork) << c.name;
+    EXPECT_EQ(session.config.weightsFile(), c.keepsNetwork ? "/some/where.wts" : "") << c.name;
+    EXPECT_EQ(session.config.inputCount(), c.inputs) << c.name;
+    EXPECT_EQ(session.config.outputCount(), 1u) << c.name;
+    EXPECT_EQ(session.scaling.columnCount(), c.columns) << c.name;
   }
 }
 
-TEST_F(SessionTest, NewCountsDiscardTheNetworkAndTheTestingSet) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  ASSERT_TRUE(load(DataKind::Testing, testing));
-  buildNetwork();
-  const auto wider = dir.write("b.trn", "[INPUTS] 3\n[OUTPUTS] 1\n1 2 3 4\n");
-  ASSERT_TRUE(load(DataKind::Training, wider));
-  EXPECT_EQ(session.network, nullptr);
-  EXPECT_EQ(session.config.weightsFile(), "");
-  EXPECT_FALSE(session.testingDataLoaded());
-  EXPECT_EQ(session.config.testFile(), "");
-  EXPECT_EQ(session.config.inputCount(), 3u);
-}
-
-TEST_F(SessionTest, SameCountsKeepTheNetworkAndWidenTheRecord) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  buildNetwork();
+TEST_F(SessionTest, SameCountsWidenTheRecordByTheNetworksOwnRanges) {
+  loadBothAndBuildNetwork();
   session.network->mergeDataRanges(session.scaling);
   session.network->fromMax[0] = 100.0;
-  const auto narrower = dir.write("c.trn", "[INPUTS] 2\n[OUTPUTS] 1\n2.5 0 10\n3 1 20\n");
-  ASSERT_TRUE(load(DataKind::Training, narrower));
-  ASSERT_NE(session.network, nullptr);
-  EXPECT_EQ(session.scaling.fromMin[0], 2.0) << "the network's own range widens the record";
+  ASSERT_TRUE(load(DataKind::Training, dir.write("c.trn", "[INPUTS] 2\n[OUTPUTS] 1\n2.5 0 10\n3 1 20\n")));
+  EXPECT_EQ(session.scaling.fromMin[0], 2.0);
   EXPECT_EQ(session.scaling.fromMax[0], 100.0);
-}
-
-TEST_F(SessionTest, FailedTrainingLoadLeavesNoTrainingSetAndKeepsTheRest) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  ASSERT_TRUE(load(DataKind::Testing, testing));
-  buildNetwork();
-  const auto broken = dir.write("bad.trn", "[INPUTS] 2\n[OUTPUTS] 1\n1 2 x\n");
-  EXPECT_FALSE(load(DataKind::Training, broken));
-  EXPECT_FALSE(session.trainingDataLoaded());
-  EXPECT_EQ(session.config.trainingFile(), "");
-  EXPECT_EQ(session.scaling.columnCount(), 0u);
-  EXPECT_NE(session.network, nullptr);
-  EXPECT_TRUE(session.testingDataLoaded());
-  EXPECT_EQ(reporter.messages.size(), 1u);
-
-  EXPECT_FALSE(load(DataKind::Training, dir / "missing.trn"));
-  EXPECT_EQ(reporter.messages.size(), 1u) << "a file that cannot be opened gets no message here";
-}
-
-TEST_F(SessionTest, FailedTestingLoadDiscardsOnlyTheTestingSet) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  ASSERT_TRUE(load(DataKind::Testing, testing));
-  const auto other = dir.write("d.tst", "[INPUTS] 3\n1 2 3\n");
-  EXPECT_FALSE(load(DataKind::Testing, other));
-  EXPECT_FALSE(session.testingDataLoaded());
-  EXPECT_EQ(session.config.testFile(), "");
-  EXPECT_TRUE(session.trainingDataLoaded());
-  EXPECT_EQ(session.config.inputCount(), 2u);
-}
-
-TEST_F(SessionTest, TestingSetWithoutTargetsKeepsTheOutputCount) {
-  ASSERT_TRUE(load(DataKind::Training, training));
-  const auto inputsOnly = dir.write("e.tst", "[INPUTS] 2\n1 2 3 4\n");
-  ASSERT_TRUE(load(DataKind::Testing, inputsOnly));
-  EXPECT_EQ(session.testingSet.patternCount, 2u);
-  EXPECT_EQ(session.config.outputCount(), 1u);
 }
 
 TEST_F(SessionTest, ShuffledLoadsRepeat) {
   session.config.setShuffleOnLoad(1);
   std::string text = "[INPUTS] 1\n[OUTPUTS] 1\n";
-  for (int p = 0; p < 50; ++p) text += std::to_string(p) + " " + std::to_string(-p) + "\n";
+  Values fileOrder;
+  for (int p = 0; p < 50; ++p) {
+    text += std::to_string(p) + " " + std::to_string(-p) + "\n";
+    fileOrder.insert(fileOrder.end(), {1.0 * p, -1.0 * p});
+  }
   const auto path = dir.write("s.trn", text);
-  ASSERT_TRUE(load(DataKind::Training, path));
-  const std::vector<double> first(session.trainingSet.values.get(), session.trainingSet.values.get() + 100);
-  ASSERT_TRUE(load(DataKind::Training, path));
-  const std::vector<double> second(session.trainingSet.values.get(), session.trainingSet.values.get() + 100);
-  EXPECT_EQ(first, second);
+  Values loads[2];
+  for (Values& values : loads) {
+    ASSERT_TRUE(load(DataKind::Training, path));
+    values.assign(session.trainingSet.values.get(), session.trainingSet.values.get() + 100);
+  }
+  EXPECT_EQ(loads[0], loads[1]);
+  EXPECT_NE(loads[0], fileOrder) << "the patterns were shuffled";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace nodelyx {
@@ -19,23 +20,24 @@ class RecordingObserver : public ConfigObserver {
   std::vector<Notification> seen;
 };
 
-TEST(NetworkConfigTest, StartsWithSentinelsAndClearedFlags) {
+// Every number starts at a value no setting takes, so the first assignment
+// of each (even of a default of 0) is announced. Paths start empty.
+TEST(NetworkConfigTest, FirstAssignmentOfEveryNumberIsAnnounced) {
   NetworkConfig config;
-  EXPECT_EQ(config.plotMemorization(), 0);
-  EXPECT_EQ(config.preventSaturation(), 0);
-  EXPECT_EQ(config.enforceTrainingStop(), 0);
-  EXPECT_EQ(config.enforceTestingStop(), 0);
-  EXPECT_EQ(config.shuffleOnLoad(), 0);
-  EXPECT_EQ(config.maxEpochs(), 99999);
-  EXPECT_EQ(config.saturationThreshold(), 99999);
-  EXPECT_EQ(config.learningRate(), 99999.0);
-  EXPECT_EQ(config.dbdAverage(), 99999.0);
-  EXPECT_EQ(static_cast<int>(config.trainingMethod()), 99999);
-  EXPECT_EQ(config.layerCount(), 99999u);
-  EXPECT_EQ(config.hiddenNeurons(5), 99999u);
-  EXPECT_EQ(static_cast<int>(config.outputActivation()), 99999);
   EXPECT_TRUE(config.layerSizes().empty());
-  EXPECT_TRUE(config.trainingFile().empty());
+  RecordingObserver observer;
+  config.setObserver(&observer);
+  applyPanelDefaults(config);
+  const auto announced = [&](ConfigField field, int layer) {
+    return std::find(observer.seen.begin(), observer.seen.end(), Notification{field, layer}) !=
+           observer.seen.end();
+  };
+  for (int f = 0; f <= static_cast<int>(ConfigField::OutputCount); ++f) {
+    const auto field = static_cast<ConfigField>(f);
+    const bool perLayer = field == ConfigField::HiddenNeurons || field == ConfigField::HiddenActivation;
+    for (int layer = perLayer ? 1 : 0; layer <= (perLayer ? kHiddenLayerMax : 0); ++layer)
+      EXPECT_TRUE(announced(field, layer)) << "field " << f << " layer " << layer;
+  }
 }
 
 TEST(NetworkConfigTest, SettersNotifyOnChangeAndFlagsOnEveryAssignment) {
@@ -81,23 +83,6 @@ TEST(NetworkConfigTest, LayerSizesFollowTheTopology) {
   EXPECT_EQ(config.layerSizes(), (std::vector<std::uint32_t>{4, 5, 3, 1, 1, 1, 2}));
   config.setLayerCount(8);  // no such network: no sizes rather than a guess
   EXPECT_TRUE(config.layerSizes().empty());
-}
-
-TEST(NetworkConfigTest, PanelDefaults) {
-  NetworkConfig config;
-  applyPanelDefaults(config);
-  EXPECT_EQ(config.learningRate(), 0.1);
-  EXPECT_EQ(config.rpropMinStep(), 1e-06);
-  EXPECT_EQ(config.minWeight(), -100.0);
-  EXPECT_EQ(config.preventSaturation(), 1);
-  EXPECT_EQ(config.percentCorrectStop(), 100.0);
-  EXPECT_EQ(config.enforceTestingStop(), 1);
-  EXPECT_EQ(config.trainingMethod(), TrainingMethod::OnlineBackpropRandom);
-  EXPECT_EQ(config.layerCount(), 3u);
-  EXPECT_EQ(config.hiddenNeurons(1), 5u);
-  EXPECT_EQ(config.hiddenNeurons(2), 1u);
-  EXPECT_EQ(config.hiddenActivation(5), ActivationType::Logistic);
-  EXPECT_EQ(config.outputActivation(), ActivationType::Logistic);
 }
 
 }  // namespace
