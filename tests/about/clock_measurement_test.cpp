@@ -172,10 +172,11 @@ TEST(ClockMethodChoiceTest, EveryProcessorWithACycleCounterIsMeasured) {
   EXPECT_EQ(describeProcessor(ProcessorFacts{}, 0, ""), "------------");
 }
 
-TEST(ClockSystemTest, RealMeasurementIsQuickAndPlausible) {
+TEST(ClockSystemTest, RealMeasurementEndsAndIsPlausible) {
+  // A hang guard, not a speed test: a loaded machine must not fail it.
   const auto start = std::chrono::steady_clock::now();
   const ClockMeasurement clock = measureClock();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   if (clock == ClockMeasurement{}) return;
   EXPECT_GE(clock.normalizedMhz, 100u);
   EXPECT_LE(clock.normalizedMhz, 10000u);
