@@ -12,6 +12,11 @@ if(NODELYX_SANITIZE)
   target_link_options(nodelyx_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(NODELYX_SANITIZE_THREAD)
+  target_compile_options(nodelyx_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(nodelyx_options INTERFACE -fsanitize=thread)
+endif()
+
 # The fuzzing build instruments everything for coverage; the fuzz targets
 # add libFuzzer's main themselves.
 if(NODELYX_FUZZERS)

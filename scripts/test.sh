@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Nodelyx and runs every test: the full build with its tests, the
 # core tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each libFuzzer target for about 20 seconds.
+# the tests of the threaded parts (training run, session, data reading,
+# scaling) under ThreadSanitizer, and each libFuzzer target for about 20
+# seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -20,6 +22,14 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNODELYX_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
+
+echo "== Threaded core tests with ThreadSanitizer (build-tsan/)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODELYX_SANITIZE_THREAD=ON \
+  -DNODELYX_CORE_ONLY=ON -DNODELYX_BENCHMARKS=OFF
+cmake --build build-tsan -j "$jobs" --target nodelyx_core_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L core \
+  -R 'TrainingRun|Session|OpenConfiguration|DataRead|DataFile|Scaling|WeightsFile'
 
 echo "== Fuzzing (build-fuzz/)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

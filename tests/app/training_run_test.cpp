@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -19,7 +20,10 @@ using testing::xorValues;
 class RecordingObserver : public TrainingObserver {
  public:
   void trainingStarted() override { ++started; }
-  void epochFinished(const EpochStatistics& stats) override { epochs.push_back(stats); }
+  void epochFinished(const EpochStatistics& stats) override {
+    epochs.push_back(stats);
+    epochsSeen.fetch_add(1);
+  }
   void sampleStored(const ErrorSamples& samples) override {
     sampleCounts.push_back(samples.count);
     stored.push_back(samples.trainRms[samples.count - 1]);
@@ -28,6 +32,7 @@ class RecordingObserver : public TrainingObserver {
     ++ended;
     last = summary;
   }
+  std::atomic<int> epochsSeen{0};  // read by the test's thread while the run goes on
   int started = 0;
   int ended = 0;
   std::vector<EpochStatistics> epochs;
@@ -162,7 +167,7 @@ TEST_F(TrainingRunTest, RunsUntilEveryPatternIsCorrect) {
 TEST_F(TrainingRunTest, StopFromAnotherThreadFinishesTheEpoch) {
   session.config.setMaxEpochs(100000000);
   ASSERT_TRUE(run.start(session, &observer, reporter));
-  while (session.samples.count < 50) std::this_thread::yield();
+  while (observer.epochsSeen.load() < 50) std::this_thread::yield();
   run.stop();
   run.wait();
   EXPECT_EQ(observer.last.reason, StopReason::Stopped);
