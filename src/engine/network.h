@@ -74,7 +74,9 @@ class Network {
   void computeOutputError(const double* target);
   // Statistics of a set in data units; a pattern whose RMS error is at most
   // errorMargin counts as correct. Returns the RMS error (0 for count 0, in
-  // which case rmsError keeps its value).
+  // which case rmsError keeps its value). A NaN error wins maxError and
+  // maxPatternRms, so a diverged network never looks like one whose errors
+  // are small.
   // The set must have targets.
   double evaluate(const PatternView& set, double errorMargin);
   // The network's response in data units; never touches outputs/netInputs.
