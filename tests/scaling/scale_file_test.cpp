@@ -31,24 +31,16 @@ const std::string kWhole = kColumns + "[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] 0.
 // The data may lack a group: a testing file without targets, or outputs to
 // unscale, uses the scale file of data with both.
 TEST(ScaleFileTest, ReadsTheColumnsTheDataHas) {
-  struct Case {
-    const char* name;
-    std::uint32_t inputs, outputs;
-    std::vector<double> min, max;
-  };
-  const Case cases[] = {
-      {"both", 2, 1, {0, 1, 2}, {3, 4, 5}},
-      {"inputs_only", 2, 0, {0, 1}, {3, 4}},
-      {"outputs_only", 0, 1, {2}, {5}},
-  };
-  for (const Case& c : cases) {
-    ScaleRanges ranges;
-    ASSERT_TRUE(readScaleFile(kWhole, c.inputs, c.outputs, ranges)) << c.name;
-    EXPECT_EQ(ranges.min, c.min) << c.name;
-    EXPECT_EQ(ranges.max, c.max) << c.name;
-    EXPECT_EQ(ranges.inputLow, -1.0) << c.name;
-    EXPECT_EQ(ranges.outputHigh, 0.9) << c.name;
-  }
+  ScaleRanges both, inputs, outputs;
+  ASSERT_TRUE(readScaleFile(kWhole, 2, 1, both));
+  ASSERT_TRUE(readScaleFile(kWhole, 2, 0, inputs));
+  ASSERT_TRUE(readScaleFile(kWhole, 0, 1, outputs));
+  EXPECT_EQ(both.min, (std::vector<double>{0, 1, 2}));
+  EXPECT_EQ(both.max, (std::vector<double>{3, 4, 5}));
+  EXPECT_EQ(inputs.max, (std::vector<double>{3, 4}));
+  EXPECT_EQ(outputs.min, (std::vector<double>{2}));
+  EXPECT_EQ(both.inputLow, -1.0);
+  EXPECT_EQ(both.outputHigh, 0.9);
 }
 
 TEST(ScaleFileTest, SaysWhatIsWrong) {

@@ -58,16 +58,6 @@ class ScalingJobTest : public ::testing::Test {
   RecordingReporter reporter;
 };
 
-TEST_F(ScalingJobTest, ScalesOneColumnFromItsRange) {
-  dir.write("a.trn", "0\n5\n10\n");
-  job.inputCount = 1;
-  job.writeHeader = false;
-  ASSERT_TRUE(run(ScaleAction::ScaleFromRanges, "a.trn", "a.out", "a.scl")) << messages();
-  EXPECT_EQ(read("a.out"), "0.000000 \n0.500000 \n1.000000 \n");
-  EXPECT_NE(read("a.scl").find("[MINIMUMS] 0 \n[MAXIMUMS] 10 \n"), std::string::npos);
-  EXPECT_EQ(job.running.load(), 0);
-}
-
 // Scaling and unscaling with the same scale file gives the original values
 // to six decimals, whatever the header.
 TEST_F(ScalingJobTest, RoundTripsForEveryHeaderKind) {
@@ -93,19 +83,6 @@ TEST_F(ScalingJobTest, RoundTripsForEveryHeaderKind) {
     EXPECT_EQ(read("again.trn"), read("scaled.trn")) << name;
   }
   EXPECT_EQ(messages(), "");
-}
-
-TEST_F(ScalingJobTest, HeaderOfTheOutputFollowsTheInput) {
-  dir.write("in.trn", "[INPUTS] 1\n[OUTPUTS] 1\n0 0\n1 4\n");
-  job.scaleOutputs = false;
-  ASSERT_TRUE(run(ScaleAction::ScaleFromRanges, "in.trn", "out.trn", "in.scl"));
-  EXPECT_EQ(read("out.trn"), "[INPUTS] 1\n[OUTPUTS] 1\n0.000000 0.000000 \n1.000000 4.000000 \n")
-      << "outputs left alone are only reformatted";
-  dir.write("plain.tst", "1 2 3\n");
-  job.inputCount = 0;
-  job.outputCount = 3;
-  ASSERT_TRUE(run(ScaleAction::ScaleFromRanges, "plain.tst", "plain.out", "plain.scl"));
-  EXPECT_EQ(read("plain.out").substr(0, 12), "[OUTPUTS] 3\n");
 }
 
 // The data reader's layout rules, its refusals and its warning, with the
@@ -187,17 +164,24 @@ TEST_F(ScalingJobTest, AbortLeavesEverythingAsItWas) {
 }
 
 TEST_F(ScalingJobTest, WorkerRunsOnItsOwnThread) {
-  dir.write("a.trn", "[INPUTS] 1\n0\n5\n10\n");
+  dir.write("a.trn", "[INPUTS] 1\n[OUTPUTS] 1\n0 0\n5 2\n10 4\n");
   job.action = ScaleAction::ScaleFromRanges;
   job.inputPath = path("a.trn");
   job.outputPath = path("a.out");
   job.scalePath = path("a.scl");
+  job.scaleOutputs = false;
   std::uint32_t found = 99;
-  callbacks.countsFound = [&found](std::uint32_t inputs, std::uint32_t) { found = inputs; };
+  callbacks.countsFound = [&found](std::uint32_t inputs, std::uint32_t outputs) {
+    found = inputs * 10 + outputs;
+  };
   ScalingWorker worker(job, callbacks, reporter);
   EXPECT_TRUE(worker.wait());
-  EXPECT_EQ(found, 1u);
-  EXPECT_EQ(read("a.out"), "[INPUTS] 1\n0.000000 \n0.500000 \n1.000000 \n");
+  EXPECT_EQ(job.running.load(), 0);
+  EXPECT_EQ(found, 11u);
+  EXPECT_EQ(read("a.out"),
+            "[INPUTS] 1\n[OUTPUTS] 1\n0.000000 0.000000 \n0.500000 2.000000 \n1.000000 4.000000 \n")
+      << "outputs left alone are only reformatted";
+  EXPECT_NE(read("a.scl").find("[MINIMUMS] 0 0 \n[MAXIMUMS] 10 4 \n"), std::string::npos);
 }
 
 }  // namespace
