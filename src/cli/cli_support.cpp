@@ -39,7 +39,8 @@ bool looksLikeWeights(const std::filesystem::path& path) {
 
 bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
-bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts) {
+bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts,
+                    long long minInputs) {
   const bool inputs = parsed.has("--inputs"), outputs = parsed.has("--outputs");
   if (inputs != outputs) {
     std::fprintf(stderr, "nodelyx-cli %.*s: --inputs and --outputs go together\n",
@@ -48,7 +49,7 @@ bool readDataCounts(const ParsedArguments& parsed, std::string_view command, Dat
   }
   if (!inputs) return true;
   long long value = 0;
-  if (!integerOption(parsed, "--inputs", 1, 4294967295LL, command, value)) return false;
+  if (!integerOption(parsed, "--inputs", minInputs, 4294967295LL, command, value)) return false;
   counts.inputs = value;
   if (!integerOption(parsed, "--outputs", 0, 4294967295LL, command, value)) return false;
   counts.outputs = value;

@@ -27,8 +27,11 @@ struct DataCounts {
   std::optional<long long> inputs;
   std::optional<long long> outputs;
 };
-// Reads both options (both or neither); false after a usage error.
-bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts);
+// Reads both options (both or neither), inputs from minInputs on; false
+// after a usage error. Only the scaling of a file of outputs alone takes 0
+// inputs: a data file to load needs at least one.
+bool readDataCounts(const ParsedArguments& parsed, std::string_view command, DataCounts& counts,
+                    long long minInputs = 1);
 
 // Callbacks for reading data files: the counts answer the question of a
 // headerless file (without them the question is reported as an error);

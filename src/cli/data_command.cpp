@@ -14,7 +14,8 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: nodelyx-cli data FILE [--inputs N --outputs N] [--json]\n"
     "Reads a training or testing data file and prints its pattern count, its\n"
-    "input and output counts and the range of every column.\n";
+    "input and output counts, the range of every column and how many values\n"
+    "after the last whole pattern were ignored.\n";
 
 // Reads as a training file; a file whose header lacks "[OUTPUTS]" is read
 // again as a testing file.
@@ -70,7 +71,12 @@ int runDataCommand(Arguments args) {
       std::printf("%s{\"min\": %s, \"max\": %s}", c ? ", " : "", jsonNumber(low).c_str(),
                   jsonNumber(high).c_str());
     }
-    std::printf("]}\n");
+    // Only when there are any, so that the object of a whole file stays as
+    // scripts know it.
+    if (outcome.leftoverValues != 0)
+      std::printf("], \"leftover_values\": %llu}\n", static_cast<unsigned long long>(outcome.leftoverValues));
+    else
+      std::printf("]}\n");
     return kExitOk;
   }
   std::printf("%s: %u patterns, %u inputs, %u outputs\n", path.c_str(), set.patternCount, set.inputCount,
@@ -82,6 +88,10 @@ int runDataCommand(Arguments args) {
     std::printf("  %s %zu%s: %g .. %g\n", input ? "input " : "output", input ? c + 1 : c + 1 - set.inputCount,
                 name.c_str(), low, high);
   }
+  if (outcome.leftoverValues != 0)
+    std::printf("  %llu value%s after the last whole pattern ignored\n",
+                static_cast<unsigned long long>(outcome.leftoverValues),
+                outcome.leftoverValues == 1 ? "" : "s");
   return kExitOk;
 }
 

@@ -24,7 +24,8 @@ constexpr std::string_view kUsage =
     "  --input-range, --output-range   new ranges (default 0 1 and 0.1 0.9)\n"
     "  --no-inputs, --no-outputs       copy that group of columns unchanged\n"
     "  --no-header       write no [INPUTS]/[OUTPUTS] header into OUT\n"
-    "  --inputs N --outputs N          counts of a file without a header\n";
+    "  --inputs N --outputs N          counts of a file without a header (--inputs 0:\n"
+    "                                  a file of outputs only)\n";
 
 constexpr KnownOption kOptions[] = {{"--action", 1},    {"--in", 1},          {"--out", 1},
                                     {"--scale", 1},     {"--input-range", 2}, {"--output-range", 2},
@@ -80,7 +81,11 @@ bool readJob(const ParsedArguments& parsed, ScalingJob& job) {
   job.scaleOutputs = !parsed.has("--no-outputs");
   job.writeHeader = !parsed.has("--no-header");
   DataCounts counts;
-  if (!readDataCounts(parsed, "scale", counts)) return false;
+  if (!readDataCounts(parsed, "scale", counts, 0)) return false;
+  if (counts.inputs == 0 && counts.outputs == 0) {
+    printUsageError("scale", "--inputs and --outputs cannot both be 0", kUsage);
+    return false;
+  }
   job.inputCount = static_cast<std::uint32_t>(counts.inputs.value_or(0));
   job.outputCount = static_cast<std::uint32_t>(counts.outputs.value_or(0));
   return true;

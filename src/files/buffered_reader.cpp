@@ -19,19 +19,28 @@ class FileSource final : public ByteSource {
   FileSource& operator=(const FileSource&) = delete;
 
   long read(char* buffer, std::size_t size) override {
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - position_));
+    if (wanted == 0) return 0;
     for (;;) {
-      const ssize_t got = ::read(fd_, buffer, size);
-      if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+      const ssize_t got = ::pread(fd_, buffer, wanted, static_cast<off_t>(position_));
+      if (got >= 0) {
+        position_ += static_cast<std::uint64_t>(got);
+        return static_cast<long>(got);
+      }
+      if (errno != EINTR) return -1;
     }
   }
   bool seek(std::uint64_t offset) override {
-    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+    if (offset > size_) return false;
+    position_ = offset;
+    return true;
   }
   std::uint64_t size() const override { return size_; }
 
  private:
   int fd_;
   std::uint64_t size_;
+  std::uint64_t position_ = 0;
 };
 
 class MemorySource final : public ByteSource {
@@ -57,14 +66,20 @@ class MemorySource final : public ByteSource {
 
 }  // namespace
 
-std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path, OpenFailure* why) {
+  OpenFailure ignored = OpenFailure::None;
+  OpenFailure& failure = why ? *why : ignored;
+  failure = OpenFailure::CannotOpen;
+  // Without O_NONBLOCK, opening a pipe would wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    if (info.st_mode != 0 && !S_ISREG(info.st_mode)) failure = OpenFailure::NotRegular;
     ::close(fd);
     return nullptr;
   }
+  failure = OpenFailure::None;
   return std::make_unique<FileSource>(fd, static_cast<std::uint64_t>(info.st_size));
 }
 

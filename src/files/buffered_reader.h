@@ -20,8 +20,15 @@ class ByteSource {
   virtual std::uint64_t size() const = 0;
 };
 
-// Opens a regular file; null when it cannot be opened (or is a directory).
-std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path);
+enum class OpenFailure { None, CannotOpen, NotRegular };
+
+// Opens a regular file for reading; null when it cannot be opened, or when
+// it is a directory, a device or a pipe (which have no size to count
+// against and may never end; a pipe is opened without waiting for a
+// writer). The source ends at the size the file had when it was opened,
+// so that a file that grows meanwhile still ends. why (optional) receives
+// the reason.
+std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path, OpenFailure* why = nullptr);
 // Reads from memory that outlives the source.
 std::unique_ptr<ByteSource> memorySource(std::string_view bytes);
 

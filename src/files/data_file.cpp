@@ -41,11 +41,15 @@ class DataFileParser {
   void error(const char* title, const std::string& text) {
     reporter_.report(title, text, MessageIcon::Error);
   }
+  bool badData(std::uint64_t offset) {
+    error("Error", unrecognizableDataMessage(reader_, title_, offset));
+    return false;
+  }
   void progress(int percent);
 
   bool readLayout(Layout& layout);
-  bool readHeader(Layout& layout);
-  bool readPlainTable(Layout& layout);
+  bool readHeader(const DataLayout& found, Layout& layout);
+  bool readPlainTable(const DataLayout& found, Layout& layout);
   bool askCounts(std::uint64_t firstLineCount, Layout& layout);
   bool validateInputs(const Layout& layout);
   bool validateOutputs(const Layout& layout);
@@ -70,51 +74,39 @@ void DataFileParser::progress(int percent) {
 }
 
 bool DataFileParser::readLayout(Layout& layout) {
-  skipDataLeadingBlock(reader_);
-  const std::uint64_t firstLine = reader_.position();
-  const std::string word = readWord(reader_);
-  if (matchesKeyword(word, "[INPUTS]") && valueFollowsOnLine(reader_)) return readHeader(layout);
-  reader_.seek(firstLine);
-  return readPlainTable(layout);
+  const DataLayout found = readDataLayout(reader_);
+  return found.header == DataHeader::None ? readPlainTable(found, layout) : readHeader(found, layout);
 }
 
-bool DataFileParser::readHeader(Layout& layout) {
-  const auto inputs = readCount(reader_);
-  if (!inputs) {
-    error("Error", kUnrecognizableFormat);
-    return false;
-  }
-  layout.inputs = *inputs;
+// Validates in the order a user meets the problems: the inputs, then the
+// "[OUTPUTS]" header a training file needs, then the outputs.
+bool DataFileParser::readHeader(const DataLayout& found, Layout& layout) {
+  if (!found.inputs) return badData(found.inputsAt);
+  layout.inputs = *found.inputs;
   if (!validateInputs(layout)) return false;
-  const std::uint64_t afterInputs = reader_.position();
-  const std::string word = readWord(reader_);
-  const bool outputsFollow = matchesKeyword(word, "[OUTPUTS]") && valueFollowsOnLine(reader_);
-  if (outputsFollow) {
-    const auto outputs = readCount(reader_);
-    if (!outputs) {
-      error("Error", kUnrecognizableFormat);
-      return false;
-    }
-    layout.outputs = *outputs;
-  } else if (training()) {
+  if (found.header == DataHeader::InputsOnly && training()) {
     error("Error",
           formatC("Invalid Training data file %s!\nFile missing header '[OUTPUTS] size'", title_.c_str()));
     return false;
-  } else {
-    reader_.seek(afterInputs);  // the word was data
   }
-  layout.dataStart = reader_.position();
+  if (found.header == DataHeader::InputsAndOutputs) {
+    if (!found.outputs) return badData(found.outputsAt);
+    layout.outputs = *found.outputs;
+  }
+  layout.dataStart = found.dataStart;
   return validateOutputs(layout);
 }
 
-bool DataFileParser::readPlainTable(Layout& layout) {
-  const std::uint64_t start = reader_.position();
-  FirstLine line = readFirstLine(reader_);
+// The first line names the columns only when it fits the counts the
+// question gave; otherwise it is the first pattern.
+bool DataFileParser::readPlainTable(const DataLayout& found, Layout& layout) {
   layout.noHeader = true;
-  layout.dataStart = line.holdsNames ? line.end : start;
-  if (line.holdsNames) layout.names = std::move(line.words);
-  if (!askCounts(line.wordCount, layout)) return false;
-  return validateInputs(layout) && validateOutputs(layout);
+  if (!askCounts(found.firstLine.wordCount, layout)) return false;
+  if (!validateInputs(layout) || !validateOutputs(layout)) return false;
+  const auto columns = static_cast<std::uint64_t>(layout.inputs + layout.outputs);
+  layout.dataStart = dataStartFor(found, columns);
+  if (namesColumns(found.firstLine, columns)) layout.names = found.firstLine.words;
+  return true;
 }
 
 bool DataFileParser::askCounts(std::uint64_t firstLineCount, Layout& layout) {
@@ -176,8 +168,7 @@ bool DataFileParser::countValues(std::uint64_t& count) {
     case CountResult::Unrecognizable:
       break;
   }
-  error("Error", kUnrecognizableFormat);
-  return false;
+  return badData(reader_.position());
 }
 
 bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout) {
@@ -201,12 +192,8 @@ bool DataFileParser::readPatterns(PatternSet& set) {
     if (cancelled()) return false;
     if (p % kProgressEveryPatterns == 0) progress(20 + static_cast<int>(80.0 * p / set.patternCount));
     double* row = set.row(p);
-    for (std::size_t c = 0; c < stride; ++c) {
-      if (!nextValue(row[c])) {
-        error("Error", kUnrecognizableFormat);
-        return false;
-      }
-    }
+    for (std::size_t c = 0; c < stride; ++c)
+      if (!nextValue(row[c])) return badData(reader_.position());
   }
   progress(100);
   return true;
@@ -218,8 +205,13 @@ DataReadOutcome DataFileParser::run() {
   Layout layout;
   if (!readLayout(layout)) return outcome;
   std::uint64_t values = 0;
-  if (!reader_.seek(layout.dataStart) || !countValues(values)) return outcome;
-  const std::uint64_t patterns = values / static_cast<std::uint64_t>(layout.inputs + layout.outputs);
+  if (!reader_.seek(layout.dataStart)) {
+    badData(layout.dataStart);
+    return outcome;
+  }
+  if (!countValues(values)) return outcome;
+  const auto columns = static_cast<std::uint64_t>(layout.inputs + layout.outputs);
+  const std::uint64_t patterns = values / columns;
   if (patterns < 1 || patterns > static_cast<std::uint64_t>(kMaxCount)) {
     error("Invalid # of patterns",
           formatC("%s contains %llu patterns.\nThe legal range is between 1 and %llu", title_.c_str(),
@@ -227,7 +219,12 @@ DataReadOutcome DataFileParser::run() {
     return outcome;
   }
   if (!allocate(outcome.set, patterns, layout)) return outcome;
-  if (!reader_.seek(layout.dataStart) || !readPatterns(outcome.set)) {
+  if (!reader_.seek(layout.dataStart)) {
+    badData(layout.dataStart);
+    outcome.set.clear();
+    return outcome;
+  }
+  if (!readPatterns(outcome.set)) {
     outcome.set.clear();
     return outcome;
   }
@@ -237,6 +234,11 @@ DataReadOutcome DataFileParser::run() {
     if (request_.shuffle) shufflePatterns(outcome.set);
   }
   outcome.noHeader = layout.noHeader;
+  // The values after the last whole pattern are ignored, but not in
+  // silence: they usually mean a value is missing somewhere.
+  outcome.leftoverValues = values % columns;
+  if (outcome.leftoverValues != 0)
+    reporter_.report("Warning", leftoverValuesMessage(title_, outcome.leftoverValues), MessageIcon::Warning);
   outcome.ok = true;
   return outcome;
 }
@@ -252,9 +254,13 @@ DataReadOutcome readDataSource(ByteSource& source, std::string_view title, const
 DataReadOutcome readDataFile(const DataReadRequest& request, const DataReadCallbacks& callbacks,
                              Reporter& reporter, const std::atomic<int>& readOk) {
   const std::string title = request.path.filename().string();
-  const std::unique_ptr<ByteSource> source = openFileSource(request.path);
+  OpenFailure failure = OpenFailure::None;
+  const std::unique_ptr<ByteSource> source = openFileSource(request.path, &failure);
   if (!source) {
     if (callbacks.caption) callbacks.caption("Reading: " + title);
+    if (failure == OpenFailure::NotRegular)
+      reporter.report("Error", formatC("Could not read file %s\nIt is not a regular file.", title.c_str()),
+                      MessageIcon::Error);
     return {};
   }
   return readDataSource(*source, title, request, callbacks, reporter, readOk);

@@ -2,7 +2,9 @@
 // A file is a stream of decimal numbers, optionally after an "[INPUTS] n
 // [OUTPUTS] m" header; without one it is a plain table whose column counts
 // the caller's question supplies. Values may be separated by white space,
-// commas or semicolons; a plain table may name its columns on its first line.
+// commas or semicolons; a plain table may name its columns on its first line
+// (one name per column, none of them a number). Values after the last whole
+// pattern are ignored with a warning. Only regular files are read.
 //
 // The reader is pure: it reports through the callbacks and the reporter and
 // returns the new set; the caller decides what the set replaces (see
@@ -59,10 +61,14 @@ struct DataReadOutcome {
   bool ok = false;  // false: failed or cancelled (any message already reported)
   PatternSet set;
   bool noHeader = false;  // the counts came from the question
+  // Values after the last whole pattern, ignored (a warning reported them).
+  std::uint64_t leftoverValues = 0;
 };
 
 // Reads request.path. readOk is polled while reading: set it to 0 to cancel
-// (the outcome then fails without a message).
+// (the outcome then fails without a message). A file that cannot be opened
+// fails without a message; one that is not a regular file (a directory, a
+// device, a pipe) fails with one.
 DataReadOutcome readDataFile(const DataReadRequest& request, const DataReadCallbacks& callbacks,
                              Reporter& reporter, const std::atomic<int>& readOk);
 

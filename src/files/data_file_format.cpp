@@ -5,8 +5,12 @@
 #include <charconv>
 #include <cmath>
 
+#include "files/c_format.h"
+
 namespace nodelyx {
 namespace {
+
+constexpr std::size_t kShownTokenLength = 40;
 
 bool isWhite(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -14,6 +18,41 @@ std::string withoutQuotes(std::string word) {
   if (word.size() >= 2 && (word.front() == '"' || word.front() == '\'') && word.back() == word.front())
     return word.substr(1, word.size() - 2);
   return word;
+}
+
+// Control characters shown as \xNN, so that a message stays one readable
+// line whatever the file holds.
+void appendShown(std::string& text, int c) {
+  if (c < 0x20 || c == 0x7f)
+    text += formatC("\\x%02X", static_cast<unsigned>(c));
+  else
+    text += static_cast<char>(c);
+}
+
+// The 1-based line of offset and the start of the word that holds it.
+struct Spot {
+  std::uint64_t line = 1;
+  std::uint64_t wordStart = 0;
+};
+
+Spot findSpot(BufferedReader& reader, std::uint64_t offset) {
+  Spot spot;
+  reader.seek(0);
+  while (reader.position() < offset) {
+    const std::uint64_t start = reader.position();
+    const std::string_view block = reader.available();
+    if (block.empty()) break;
+    const std::string_view part = block.substr(0, std::min<std::uint64_t>(block.size(), offset - start));
+    spot.line += static_cast<std::uint64_t>(std::count(part.begin(), part.end(), '\n'));
+    for (std::size_t k = part.size(); k > 0; --k) {
+      if (charClass(part[k - 1]) == CharClass::Separator) {
+        spot.wordStart = start + k;
+        break;
+      }
+    }
+    reader.consume(part.size());
+  }
+  return spot;
 }
 
 }  // namespace
@@ -76,7 +115,7 @@ FirstLine readFirstLine(BufferedReader& reader) {
   bool inWord = false;
   const auto finishWord = [&] {
     if (!inWord) return;
-    if (!parseWholeNumber(word)) line.holdsNames = true;
+    if (parseWholeNumber(word)) line.anyNumber = true;
     if (++line.wordCount <= kMaxKeptWords) line.words.push_back(withoutQuotes(std::move(word)));
     word.clear();
     inWord = false;
@@ -121,8 +160,13 @@ CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& k
       foreign |= kind == 0;
     }
     count += runs;
+    if (foreign) {
+      const auto bad =
+          std::find_if(block.begin(), block.end(), [](char c) { return charClass(c) == CharClass::Other; });
+      reader.consume(static_cast<std::size_t>(bad - block.begin()));
+      break;
+    }
     reader.consume(block.size());
-    if (foreign) break;
   }
   return foreign || reader.failed() ? CountResult::Unrecognizable : CountResult::Counted;
 }
@@ -147,6 +191,72 @@ bool readNextValue(BufferedReader& reader, double& value) {
     reader.consume(end - k);
     return true;
   }
+}
+
+bool namesColumns(const FirstLine& line, std::uint64_t columns) {
+  return columns != 0 && !line.anyNumber && line.wordCount == columns;
+}
+
+DataLayout readDataLayout(BufferedReader& reader) {
+  DataLayout layout;
+  skipDataLeadingBlock(reader);
+  const std::uint64_t firstLine = reader.position();
+  if (!matchesKeyword(readWord(reader), "[INPUTS]") || !valueFollowsOnLine(reader)) {
+    reader.seek(firstLine);
+    layout.dataStart = firstLine;
+    layout.firstLine = readFirstLine(reader);
+    return layout;
+  }
+  layout.header = DataHeader::InputsOnly;
+  layout.inputsAt = reader.position();
+  layout.inputs = readCount(reader);
+  if (!layout.inputs) return layout;
+  const std::uint64_t afterInputs = reader.position();
+  if (matchesKeyword(readWord(reader), "[OUTPUTS]") && valueFollowsOnLine(reader)) {
+    layout.header = DataHeader::InputsAndOutputs;
+    layout.outputsAt = reader.position();
+    layout.outputs = readCount(reader);
+    if (!layout.outputs) return layout;
+  } else {
+    reader.seek(afterInputs);  // the word is data
+  }
+  layout.dataStart = reader.position();
+  return layout;
+}
+
+std::uint64_t dataStartFor(const DataLayout& layout, std::uint64_t columns) {
+  const bool names = layout.header == DataHeader::None && namesColumns(layout.firstLine, columns);
+  return names ? layout.firstLine.end : layout.dataStart;
+}
+
+std::string unrecognizableDataMessage(BufferedReader& reader, std::string_view file, std::uint64_t offset) {
+  const std::string name(file);
+  std::string text = std::string(kUnrecognizableFormat) + "\n";
+  if (reader.failed()) return text + formatC("%s could not be read to its end.", name.c_str());
+  const Spot spot = findSpot(reader, offset);
+  reader.seek(spot.wordStart);
+  std::string word;
+  std::size_t shown = 0;
+  for (int c = reader.get();
+       c != BufferedReader::kEnd && charClass(static_cast<char>(c)) != CharClass::Separator;
+       c = reader.get()) {
+    if (shown++ == kShownTokenLength) {
+      word += "...";
+      break;
+    }
+    appendShown(word, c);
+  }
+  const auto line = static_cast<unsigned long long>(spot.line);
+  if (word.empty())
+    return text + formatC("%s, line %llu: the data ends within a pattern.", name.c_str(), line);
+  return text + formatC("%s, line %llu: \"%s\" is not a number.", name.c_str(), line, word.c_str());
+}
+
+std::string leftoverValuesMessage(std::string_view file, std::uint64_t leftover) {
+  const std::string name(file);
+  if (leftover == 1) return formatC("%s: 1 value after the last whole pattern is ignored.", name.c_str());
+  return formatC("%s: %llu values after the last whole pattern are ignored.", name.c_str(),
+                 static_cast<unsigned long long>(leftover));
 }
 
 }  // namespace nodelyx

@@ -1,6 +1,8 @@
 // The layout rules of data files shared by the data reader and the scaling
-// job: character classes, the leading block, the "[INPUTS]"/"[OUTPUTS]"
-// header and the first line of a plain table.
+// job, so that both accept the same files: character classes, the leading
+// block, the "[INPUTS]"/"[OUTPUTS]" header, the first line of a plain table
+// (which may name the columns), the counting pass, the number reader and
+// the messages about data that cannot be read.
 #pragma once
 
 #include <array>
@@ -57,23 +59,62 @@ std::optional<long long> readCount(BufferedReader& reader);
 
 // The counting pass: the runs of number characters from the reader's
 // position to the end of the data, progress 0..20 % by position (reported
-// through `progress` when it changes), `keepGoing` polled per block.
+// through `progress` when it changes), `keepGoing` polled per block. When
+// Unrecognizable, the reader stands on the first character that has no
+// place in the data (or where a read error stopped it).
 enum class CountResult { Counted, Cancelled, Unrecognizable };
 CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& keepGoing,
                                const std::function<void(int)>& progress, std::uint64_t& count);
 
 // The next number of the data part; false at the end of the data, or on a
-// run of number characters that is no number (or longer than the buffer).
+// run of number characters that is no number (or longer than the buffer),
+// with the reader at the start of that run.
 bool readNextValue(BufferedReader& reader, double& value);
 
 // The first line of a plain table, split at separators.
 struct FirstLine {
   std::uint64_t wordCount = 0;
   std::vector<std::string> words;  // the first kMaxKeptWords words, quotes removed
-  bool holdsNames = false;         // some word is not a number
+  bool anyNumber = false;          // some word is a number
   std::uint64_t end = 0;           // offset just after its line end
 };
 FirstLine readFirstLine(BufferedReader& reader);
 inline constexpr std::size_t kMaxKeptWords = 1 << 16;
+
+// A plain table's first line names its columns only when none of its words
+// is a number and it has one word per column; otherwise it is data, and a
+// word there that is no number is refused like anywhere else.
+bool namesColumns(const FirstLine& line, std::uint64_t columns);
+
+enum class DataHeader { None, InputsOnly, InputsAndOutputs };
+
+// Where a data file's data part starts, as its header or its first line
+// says. A header is "[INPUTS] n", optionally followed by "[OUTPUTS] m", each
+// keyword counting only when a value follows it on its line.
+struct DataLayout {
+  DataHeader header = DataHeader::None;
+  // The header's counts, nullopt where no integer stands (the layout ends
+  // there); inputsAt and outputsAt are where they stand, for messages.
+  std::optional<long long> inputs, outputs;
+  std::uint64_t inputsAt = 0, outputsAt = 0;
+  // After the header; for a plain table the start of its first line, which
+  // moves past that line when it names the columns (see dataStartFor).
+  std::uint64_t dataStart = 0;
+  FirstLine firstLine;  // plain tables only
+};
+DataLayout readDataLayout(BufferedReader& reader);
+
+// Where the data of a file with `columns` columns per pattern starts: past
+// the first line of a plain table that names its columns.
+std::uint64_t dataStartFor(const DataLayout& layout, std::uint64_t columns);
+
+// kUnrecognizableFormat and a line that says what is wrong and where: the
+// read error that stopped the reader, else the file, the line number and
+// the text at offset (found by reading the data again from its start, so
+// it costs nothing until something fails).
+std::string unrecognizableDataMessage(BufferedReader& reader, std::string_view file, std::uint64_t offset);
+
+// The warning for values after the last whole pattern, which are ignored.
+std::string leftoverValuesMessage(std::string_view file, std::uint64_t leftover);
 
 }  // namespace nodelyx

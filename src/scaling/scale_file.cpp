@@ -52,6 +52,20 @@ void appendColumns(std::string& text, const char* keyword, const std::vector<dou
   text += '\n';
 }
 
+// "The scale file is for 3 input columns, the data has 2." for each group
+// whose counts differ; empty when they agree. A group the data lacks (0)
+// agrees with any count.
+std::string countMismatch(const char* group, std::uint32_t data, std::uint32_t file) {
+  if (data == 0 || data == file) return {};
+  return formatC("The scale file is for %u %s column%s, the data has %u.", file, group, file == 1 ? "" : "s",
+                 data);
+}
+
+bool missing(std::string* problem, std::string_view keyword, const char* what) {
+  if (problem) *problem = formatC("Its %.*s %s.", static_cast<int>(keyword.size()), keyword.data(), what);
+  return false;
+}
+
 }  // namespace
 
 std::string formatScaleFile(const ScaleRanges& r) {
@@ -72,24 +86,34 @@ std::string formatScaleFile(const ScaleRanges& r) {
 }
 
 bool readScaleFile(std::string_view text, std::uint32_t inputCount, std::uint32_t outputCount,
-                   ScaleRanges& ranges) {
+                   ScaleRanges& ranges, std::string* problem) {
   TextCursor in(text);
   std::uint32_t fileInputs = 0, fileOutputs = 0;
-  if (!expectKeyword(in, "[INPUTS]") || !readCount(in, fileInputs)) return false;
-  if (!expectKeyword(in, "[OUTPUTS]") || !readCount(in, fileOutputs)) return false;
-  if ((inputCount != 0 && inputCount != fileInputs) || (outputCount != 0 && outputCount != fileOutputs))
+  if (!expectKeyword(in, "[INPUTS]") || !readCount(in, fileInputs))
+    return missing(problem, "[INPUTS]", "line is missing or has no count");
+  if (!expectKeyword(in, "[OUTPUTS]") || !readCount(in, fileOutputs))
+    return missing(problem, "[OUTPUTS]", "line is missing or has no count");
+  std::string mismatch = countMismatch("input", inputCount, fileInputs);
+  const std::string outputs = countMismatch("output", outputCount, fileOutputs);
+  if (!mismatch.empty() && !outputs.empty()) mismatch += '\n';
+  mismatch += outputs;
+  if (!mismatch.empty()) {
+    if (problem) *problem = mismatch;
     return false;
+  }
   ranges.inputCount = inputCount;
   ranges.outputCount = outputCount;
   if (!expectKeyword(in, "[MINIMUMS]") ||
       !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.min))
-    return false;
+    return missing(problem, "[MINIMUMS]", "line is missing or has too few values");
   if (!expectKeyword(in, "[MAXIMUMS]") ||
       !readColumns(in, inputCount, outputCount, fileInputs, fileOutputs, ranges.max))
-    return false;
+    return missing(problem, "[MAXIMUMS]", "line is missing or has too few values");
   std::vector<double> limits;
-  if (!expectKeyword(in, "[NEWINPUTRANGE]") || !readValues(in, 2, limits)) return false;
-  if (!expectKeyword(in, "[NEWOUTPUTRANGE]") || !readValues(in, 2, limits)) return false;
+  if (!expectKeyword(in, "[NEWINPUTRANGE]") || !readValues(in, 2, limits))
+    return missing(problem, "[NEWINPUTRANGE]", "line is missing or has too few values");
+  if (!expectKeyword(in, "[NEWOUTPUTRANGE]") || !readValues(in, 2, limits))
+    return missing(problem, "[NEWOUTPUTRANGE]", "line is missing or has too few values");
   ranges.inputLow = limits[0];
   ranges.inputHigh = limits[1];
   ranges.outputLow = limits[2];

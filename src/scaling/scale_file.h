@@ -28,9 +28,10 @@ std::string formatScaleFile(const ScaleRanges& ranges);
 // such columns, and the file may have any number). The ranges receive the
 // ranges of the data's columns (the file's columns of a group the data
 // lacks are skipped) and the four new-range values.
-// False for a missing keyword, other counts, or missing values.
+// False for a missing keyword, other counts, or missing values; problem
+// (optional) then receives a sentence that says which.
 bool readScaleFile(std::string_view text, std::uint32_t inputCount, std::uint32_t outputCount,
-                   ScaleRanges& ranges);
+                   ScaleRanges& ranges, std::string* problem = nullptr);
 
 // One value of a column whose unscaled range is [min, max] and whose scaled
 // range is [low, high]; unscale maps back. Narrow ranges (below 0.000001)

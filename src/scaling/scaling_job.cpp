@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -15,7 +16,37 @@
 namespace nodelyx {
 namespace {
 
-enum class HeaderKind { InputsOnly = 1, InputsAndOutputs = 2, None = 3 };
+constexpr long long kMaxCount = 4294967295LL;
+// Rows are handed to the output in pieces of about this size, so that a
+// row of millions of columns needs no row-sized buffer.
+constexpr std::size_t kRowPiece = 1 << 16;
+
+std::string notRegularMessage(const std::string& path) {
+  return formatC("Could not open file %s\nIt is not a regular file.", path.c_str());
+}
+
+// Reads a whole scale file; false after setting the message.
+bool readScaleText(const std::string& path, std::string& text, std::string& message) {
+  OpenFailure failure = OpenFailure::None;
+  const std::unique_ptr<ByteSource> source = openFileSource(path, &failure);
+  message = failure == OpenFailure::NotRegular ? notRegularMessage(path)
+                                               : formatC("Could not open file %s", path.c_str());
+  if (!source) return false;
+  try {
+    text.resize(static_cast<std::size_t>(source->size()));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::size_t filled = 0;
+  while (filled < text.size()) {
+    const long got = source->read(text.data() + filled, text.size() - filled);
+    if (got < 0) return false;
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  text.resize(filled);
+  return true;
+}
 
 // One run of the job, from opening the files to committing or dropping
 // what it wrote.
@@ -32,6 +63,15 @@ class ScalingRun {
     reporter_.report(title, text, MessageIcon::Error);
     job_.running.store(0);
   }
+  bool badData(std::uint64_t offset) {
+    fail("Error", unrecognizableDataMessage(*reader_, job_.inputPath, offset));
+    return false;
+  }
+  bool headerCount(const std::optional<long long>& count, std::uint64_t at, std::uint32_t& into) {
+    if (!count || *count < 0 || *count > kMaxCount) return badData(at);
+    into = static_cast<std::uint32_t>(*count);
+    return true;
+  }
   void progress(int percent) {
     if (percent != lastPercent_ && callbacks_.progress) callbacks_.progress(percent);
     lastPercent_ = percent;
@@ -43,7 +83,7 @@ class ScalingRun {
   bool readScaleRanges();
   void writeHeader();
   void writeRows();
-  std::uint32_t columns() const { return ranges_.inputCount + ranges_.outputCount; }
+  std::uint64_t columns() const { return std::uint64_t{ranges_.inputCount} + ranges_.outputCount; }
   double mapColumn(std::size_t c, double x) const;
 
   ScalingJob& job_;
@@ -54,64 +94,57 @@ class ScalingRun {
   AtomicFileWriter output_;
   std::optional<AtomicFileWriter> scaleOutput_;
   std::string scaleText_;
-  HeaderKind kind_ = HeaderKind::None;
+  DataHeader header_ = DataHeader::None;
   std::uint64_t dataStart_ = 0;
   std::uint64_t patterns_ = 0;
+  std::uint64_t leftover_ = 0;  // values after the last whole pattern
   ScaleRanges ranges_;
   int lastPercent_ = -1;
 };
 
 bool ScalingRun::openFiles() {
-  input_ = openFileSource(job_.inputPath);
-  if (!input_) fail("File Error", formatC("Could not open file %s", job_.inputPath.c_str()));
+  OpenFailure failure = OpenFailure::None;
+  input_ = openFileSource(job_.inputPath, &failure);
+  if (!input_)
+    fail("File Error", failure == OpenFailure::NotRegular
+                           ? notRegularMessage(job_.inputPath)
+                           : formatC("Could not open file %s", job_.inputPath.c_str()));
   if (!output_.isOpen()) fail("File Error", formatC("Could not open file %s", job_.outputPath.c_str()));
   if (job_.action == ScaleAction::ScaleFromRanges) {
     scaleOutput_.emplace(job_.scalePath);
     if (!scaleOutput_->isOpen())
       fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
-  } else if (!readWholeFile(job_.scalePath, scaleText_)) {
-    fail("File Error", formatC("Could not open file %s", job_.scalePath.c_str()));
+  } else if (std::string message; !readScaleText(job_.scalePath, scaleText_, message)) {
+    fail("File Error", message);
   }
   if (input_) reader_.emplace(*input_);
   return running();
 }
 
+// The data reader's layout rules; the counts of a file without a header
+// are the job's.
 bool ScalingRun::readHeader() {
+  const DataLayout layout = readDataLayout(*reader_);
+  header_ = layout.header;
   ranges_.inputCount = job_.inputCount;
   ranges_.outputCount = job_.outputCount;
-  skipDataLeadingBlock(*reader_);
-  const std::uint64_t start = reader_->position();
-  if (!matchesKeyword(readWord(*reader_), "[INPUTS]")) {
-    kind_ = HeaderKind::None;
-    dataStart_ = start;
+  if (header_ == DataHeader::None) {
+    dataStart_ = dataStartFor(layout, columns());
     return true;
   }
-  const auto inputs = readCount(*reader_);
-  if (!inputs || *inputs < 0 || *inputs > 0xffffffffLL) {
-    fail("Error", kUnrecognizableFormat);
-    return false;
-  }
-  ranges_.inputCount = static_cast<std::uint32_t>(*inputs);
   ranges_.outputCount = 0;
-  kind_ = HeaderKind::InputsOnly;
-  dataStart_ = reader_->position();
-  if (matchesKeyword(readWord(*reader_), "[OUTPUTS]")) {
-    const auto outputs = readCount(*reader_);
-    if (!outputs || *outputs < 0 || *outputs > 0xffffffffLL) {
-      fail("Error", kUnrecognizableFormat);
-      return false;
-    }
-    ranges_.outputCount = static_cast<std::uint32_t>(*outputs);
-    kind_ = HeaderKind::InputsAndOutputs;
-    dataStart_ = reader_->position();
-  }
+  if (!headerCount(layout.inputs, layout.inputsAt, ranges_.inputCount)) return false;
+  if (header_ == DataHeader::InputsAndOutputs &&
+      !headerCount(layout.outputs, layout.outputsAt, ranges_.outputCount))
+    return false;
+  dataStart_ = layout.dataStart;
   if (callbacks_.countsFound) callbacks_.countsFound(ranges_.inputCount, ranges_.outputCount);
   return true;
 }
 
 bool ScalingRun::countPatterns() {
   std::uint64_t values = 0;
-  reader_->seek(dataStart_);
+  if (!reader_->seek(dataStart_)) return badData(dataStart_);
   const auto report = [this](int percent) { progress(percent); };
   switch (countNumericValues(*reader_, job_.running, report, values)) {
     case CountResult::Counted:
@@ -119,8 +152,7 @@ bool ScalingRun::countPatterns() {
     case CountResult::Cancelled:
       return false;
     case CountResult::Unrecognizable:
-      fail("Error", kUnrecognizableFormat);
-      return false;
+      return badData(reader_->position());
   }
   if (columns() == 0) {
     fail("Error",
@@ -133,24 +165,27 @@ bool ScalingRun::countPatterns() {
                                           job_.inputPath.c_str(), 4294967295ull));
     return false;
   }
+  leftover_ = values % columns();
   return true;
 }
 
 bool ScalingRun::computeRanges() {
-  reader_->seek(dataStart_);
-  const std::size_t n = columns();
-  ranges_.min.assign(n, 0.0);
-  ranges_.max.assign(n, 0.0);
+  if (!reader_->seek(dataStart_)) return badData(dataStart_);
+  const std::size_t n = columns();  // at most the number of values read
+  try {
+    ranges_.min.assign(n, 0.0);
+    ranges_.max.assign(n, 0.0);
+  } catch (const std::bad_alloc&) {
+    fail("ERROR", formatC("Not enough memory to scale %s.", job_.inputPath.c_str()));
+    return false;
+  }
   const std::uint64_t interval = std::max<std::uint64_t>(1, patterns_ / 40);
   for (std::uint64_t p = 0; p < patterns_; ++p) {
     if (!running()) return false;
     if (p % interval == 0) progress(20 + static_cast<int>(40 * p / patterns_));
     for (std::size_t c = 0; c < n; ++c) {
       double x = 0.0;
-      if (!readNextValue(*reader_, x)) {
-        fail("Error", kUnrecognizableFormat);
-        return false;
-      }
+      if (!readNextValue(*reader_, x)) return badData(reader_->position());
       ranges_.min[c] = p == 0 ? x : std::min(ranges_.min[c], x);
       ranges_.max[c] = p == 0 ? x : std::max(ranges_.max[c], x);
     }
@@ -164,8 +199,9 @@ bool ScalingRun::computeRanges() {
 }
 
 bool ScalingRun::readScaleRanges() {
-  if (!readScaleFile(scaleText_, ranges_.inputCount, ranges_.outputCount, ranges_)) {
-    fail("Error", "Invalid Scale File");
+  std::string problem;
+  if (!readScaleFile(scaleText_, ranges_.inputCount, ranges_.outputCount, ranges_, &problem)) {
+    fail("Error", "Invalid Scale File\n" + problem);
     return false;
   }
   return true;
@@ -173,9 +209,9 @@ bool ScalingRun::readScaleRanges() {
 
 void ScalingRun::writeHeader() {
   if (!job_.writeHeader) return;
-  const bool inputs = kind_ != HeaderKind::None || ranges_.inputCount != 0;
+  const bool inputs = header_ != DataHeader::None || ranges_.inputCount != 0;
   const bool outputs =
-      kind_ == HeaderKind::InputsAndOutputs || (kind_ == HeaderKind::None && ranges_.outputCount != 0);
+      header_ == DataHeader::InputsAndOutputs || (header_ == DataHeader::None && ranges_.outputCount != 0);
   if (inputs) output_.write(formatC("[INPUTS] %u\n", ranges_.inputCount));
   if (outputs) output_.write(formatC("[OUTPUTS] %u\n", ranges_.outputCount));
 }
@@ -190,7 +226,10 @@ double ScalingRun::mapColumn(std::size_t c, double x) const {
 }
 
 void ScalingRun::writeRows() {
-  reader_->seek(dataStart_);
+  if (!reader_->seek(dataStart_)) {
+    badData(dataStart_);
+    return;
+  }
   writeHeader();
   const bool fromRanges = job_.action == ScaleAction::ScaleFromRanges;
   const std::uint64_t interval = std::max<std::uint64_t>(1, patterns_ / (fromRanges ? 40 : 80));
@@ -200,20 +239,24 @@ void ScalingRun::writeRows() {
     if (p % interval == 0)
       progress(fromRanges ? 60 + static_cast<int>(40 * p / patterns_)
                           : 20 + static_cast<int>(80 * p / patterns_));
-    row.clear();
     for (std::size_t c = 0; c < columns(); ++c) {
       double x = 0.0;
       if (!readNextValue(*reader_, x)) {
-        fail("Error", kUnrecognizableFormat);
+        badData(reader_->position());
         return;
       }
       const auto [end, error] =
           std::to_chars(number, number + sizeof number, mapColumn(c, x), std::chars_format::fixed, 6);
       row.append(number, error == std::errc() ? end : number);
       row += ' ';
+      if (row.size() >= kRowPiece) {
+        output_.write(row);
+        row.clear();
+      }
     }
     row += '\n';
     output_.write(row);
+    row.clear();
   }
 }
 
@@ -231,6 +274,9 @@ bool ScalingRun::run() {
     fail("File Error", formatC("Could not open file %s", job_.outputPath.c_str()));
     return false;
   }
+  // Ignored like the data reader ignores them, and said like it says it.
+  if (leftover_ != 0)
+    reporter_.report("Warning", leftoverValuesMessage(job_.inputPath, leftover_), MessageIcon::Warning);
   return true;
 }
 

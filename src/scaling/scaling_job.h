@@ -4,7 +4,8 @@
 // or the network, and it either completes, leaving the output (and the
 // scale file it computed) behind, or leaves nothing: it writes temporary
 // files and renames them at the end, so files that existed before stay
-// untouched unless the run completes.
+// untouched unless the run completes. It reads data files by the data
+// reader's rules (files/data_file_format.h): the same files load and scale.
 //
 // run() blocks; ScalingWorker runs it on a thread of its own. The callbacks
 // and the reporter are called on the thread that runs the job.

@@ -24,34 +24,56 @@ TEST(ScaleFileTest, WritesTheKeysAndTheFormulaNotes) {
             "Original = F[i] * scaled + Min[i] - F[i] * NewRangeLO[i]\n");
 }
 
-TEST(ScaleFileTest, ReadsBackAndChecksTheCounts) {
-  const std::string text =
-      "[inputs] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2 \n[MAXIMUMS] 3 4 5 \n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] "
-      "0.1 0.9\n";
-  ScaleRanges ranges;
-  ASSERT_TRUE(readScaleFile(text, 2, 1, ranges));
-  EXPECT_EQ(ranges.min, (std::vector<double>{0, 1, 2}));
-  EXPECT_EQ(ranges.max, (std::vector<double>{3, 4, 5}));
-  EXPECT_EQ(ranges.inputLow, -1.0);
-  EXPECT_EQ(ranges.outputHigh, 0.9);
-  // A testing file without targets uses the training file's scale file.
-  ASSERT_TRUE(readScaleFile(text, 2, 0, ranges));
-  EXPECT_EQ(ranges.min, (std::vector<double>{0, 1}));
-  EXPECT_EQ(ranges.max, (std::vector<double>{3, 4}));
-  // A file of outputs only skips the file's input columns.
-  ASSERT_TRUE(readScaleFile(text, 0, 1, ranges));
-  EXPECT_EQ(ranges.min, (std::vector<double>{2}));
-  EXPECT_EQ(ranges.max, (std::vector<double>{5}));
-  const char* bad[] = {
-      "",
-      "[INPUTS] 3\n[OUTPUTS] 1\n",
-      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1\n",
-      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2\n[MAXIMUMS] 3 4 5\n[NEWINPUTRANGE] -1\n",
-      "[INPUTS] 2\n[OUTPUTS] 1\n[MINIMUMS] 0 1 2\n[MAXIMUMS] 3 4 5\n[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] "
-      "0.1",
-      "[INPUTS] -2\n",
+const std::string kCounts = "[inputs] 2\n[OUTPUTS] 1\n";
+const std::string kColumns = kCounts + "[MINIMUMS] 0 1 2 \n[MAXIMUMS] 3 4 5 \n";
+const std::string kWhole = kColumns + "[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] 0.1 0.9\n";
+
+// The data may lack a group: a testing file without targets, or outputs to
+// unscale, uses the scale file of data with both.
+TEST(ScaleFileTest, ReadsTheColumnsTheDataHas) {
+  ScaleRanges both, inputs, outputs;
+  ASSERT_TRUE(readScaleFile(kWhole, 2, 1, both));
+  ASSERT_TRUE(readScaleFile(kWhole, 2, 0, inputs));
+  ASSERT_TRUE(readScaleFile(kWhole, 0, 1, outputs));
+  EXPECT_EQ(both.min, (std::vector<double>{0, 1, 2}));
+  EXPECT_EQ(both.max, (std::vector<double>{3, 4, 5}));
+  EXPECT_EQ(inputs.max, (std::vector<double>{3, 4}));
+  EXPECT_EQ(outputs.min, (std::vector<double>{2}));
+  EXPECT_EQ(both.inputLow, -1.0);
+  EXPECT_EQ(both.outputHigh, 0.9);
+}
+
+TEST(ScaleFileTest, SaysWhatIsWrong) {
+  struct Case {
+    const char* name;
+    std::uint32_t inputs, outputs;
+    std::string text;
+    const char* problem;
   };
-  for (const char* b : bad) EXPECT_FALSE(readScaleFile(b, 2, 1, ranges)) << b;
+  const Case cases[] = {
+      {"empty", 2, 1, "", "Its [INPUTS] line is missing or has no count."},
+      {"negative_count", 2, 1, "[INPUTS] -2\n", "Its [INPUTS] line is missing or has no count."},
+      {"no_outputs_line", 2, 1, "[INPUTS] 2\n", "Its [OUTPUTS] line is missing or has no count."},
+      {"other_inputs", 3, 1, kWhole, "The scale file is for 2 input columns, the data has 3."},
+      {"other_outputs", 0, 2, kWhole, "The scale file is for 1 output column, the data has 2."},
+      {"both_differ", 1, 2, kWhole,
+       "The scale file is for 2 input columns, the data has 1.\n"
+       "The scale file is for 1 output column, the data has 2."},
+      {"too_few_minimums", 2, 1, kCounts + "[MINIMUMS] 0 1\n",
+       "Its [MINIMUMS] line is missing or has too few values."},
+      {"no_maximums", 2, 1, kCounts + "[MINIMUMS] 0 1 2\n",
+       "Its [MAXIMUMS] line is missing or has too few values."},
+      {"one_input_limit", 2, 1, kColumns + "[NEWINPUTRANGE] -1\n",
+       "Its [NEWINPUTRANGE] line is missing or has too few values."},
+      {"one_output_limit", 2, 1, kColumns + "[NEWINPUTRANGE] -1 1\n[NEWOUTPUTRANGE] 0.1",
+       "Its [NEWOUTPUTRANGE] line is missing or has too few values."},
+  };
+  for (const Case& c : cases) {
+    ScaleRanges ranges;
+    std::string problem;
+    EXPECT_FALSE(readScaleFile(c.text, c.inputs, c.outputs, ranges, &problem)) << c.name;
+    EXPECT_EQ(problem, c.problem) << c.name;
+  }
 }
 
 TEST(ScaleFileTest, MappingCases) {
