@@ -17,8 +17,8 @@ struct ExportHeader {
 };
 
 // The generated texts. scaling: whether the network applies its ranges.
-// Weights, biases and ranges are written with six significant digits; a
-// layer with an activation code outside 1..4 outputs 0, as in the network.
+// Weights, biases and ranges are written in the shortest form that reads
+// back to the same double; a layer with an activation code outside 1..4 outputs 0, as in the network.
 // The network file path is shown in a comment, with any character that
 // could end the comment or the line written as '?'.
 std::string formatCCode(const Network& network, bool scaling, const ExportHeader& header);

@@ -1,16 +1,42 @@
 #include "export/export_common.h"
 
+#include <cassert>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "files/c_format.h"
 #include "nodelyx/version.h"
 
 namespace nodelyx::exportcode {
+namespace {
+
+// The most digits a whole number keeps without an exponent. The shortest
+// text of a large whole double may have up to 22 digits and no point, and
+// C reads that as an integer constant too large for any of its integer
+// types; 15 digits stay far inside every language's integer range.
+constexpr std::size_t kLongestWholeNumber = 15;
+
+bool isLongWholeNumber(std::string_view text) {
+  if (text.front() == '-') text.remove_prefix(1);
+  return text.size() > kLongestWholeNumber && text.find_first_of(".e") == std::string_view::npos;
+}
+
+// The shortest digits that read back to the same double, in exponent form.
+std::string shortestWithExponent(double value) {
+  char text[32];  // "-1.2345678901234567e-308" needs 24
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  assert(result.ec == std::errc());
+  return std::string(text, result.ptr);
+}
+
+}  // namespace
 
 std::string number(double value, const NonFiniteSpelling& spelling) {
   if (std::isnan(value)) return spelling.nan;
   if (std::isinf(value)) return value > 0 ? spelling.infinity : spelling.negativeInfinity;
-  return formatC("%g", value);
+  std::string text = formatRoundTrip(value);
+  return isLongWholeNumber(text) ? shortestWithExponent(value) : text;
 }
 
 std::string structureText(const Network& network) {
