@@ -22,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using AT = ActivationType;
+using Lang = ExportLanguage;
 
 // Weights that tell every row and column apart, a few that need many digits
 // or an exponent, and ranges of each column's own.
@@ -125,22 +126,49 @@ TEST(CodeExportTest, NumbersAreTheShortestExactLiterals) {
   for (const auto& c : cases) EXPECT_EQ(exportcode::number(c.value, spelling), c.text) << c.name;
 }
 
-TEST(CodeExportTest, UnitAndFunctionNamesComeFromTheFileName) {
+// The Pascal unit is the file name up to its last dot, the Matlab function
+// the file name less two characters; either must be an identifier and no
+// reserved word, or the code cannot compile: then the writers refuse too.
+TEST(CodeExportTest, NamesComeFromTheFileNameAndMustCompile) {
+  testing::TempDir dir;
+  const int sizes[] = {1, 1};
+  Network net(sizes, -1, 1);
   const struct {
     const char* path;
     const char* unit;
     const char* function;
+    bool unitOk, functionOk;
   } cases[] = {
-      {"net1.pas", "net1", "net1.p"},
-      {"/home/ann/nets/mynet.m", "mynet", "mynet"},
-      {"/home/ann/my.nets/net", "net", "n"},
-      {"two.dots.pas", "two.dots", "two.dots.p"},
-      {"M", "M", ""},  // too short for an extension: no name rather than a failure
+      {"/home/ann/nets/net_1.pas", "net_1", "net_1.p", true, false},
+      {"/home/ann/nets/mynet.m", "mynet", "mynet", true, true},
+      {"/home/ann/my.nets/net", "net", "n", true, true},
+      {"two.dots.pas", "two.dots", "two.dots.p", false, false},
+      {"my-net.pas", "my-net", "my-net.p", false, false},
+      {"x", "x", "", true, false},
+      {"_net.m", "_net", "_net", false, false},
+      {"n\xc3\xa4t.m", "n\xc3\xa4t", "n\xc3\xa4t", false, false},
+      {"Begin.pas", "Begin", "Begin.p", false, false},
+      {"end.m", "end", "end", false, false},
+      {"End.m", "End", "End", false, true},  // Matlab tells case apart
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(pascalUnitName(c.path), c.unit) << c.path;
-    EXPECT_EQ(matlabFunctionName(c.path), c.function) << c.path;
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(pascalUnitName(c.path), c.unit);
+    EXPECT_EQ(matlabFunctionName(c.path), c.function);
+    EXPECT_EQ(!exportNameProblem(Lang::Pascal, c.path), c.unitOk);
+    EXPECT_EQ(!exportNameProblem(Lang::Matlab, c.path), c.functionOk);
+    const fs::path file = dir.path() / fs::path(c.path).filename();
+    EXPECT_EQ(writePascalCode(net, file, ""), c.unitOk);
+    EXPECT_EQ(fs::remove(file), c.unitOk);
+    EXPECT_EQ(writeMatlabCode(net, file, ""), c.functionOk);
+    EXPECT_EQ(fs::remove(file), c.functionOk);
   }
+  EXPECT_EQ(exportNameProblem(Lang::Pascal, "/nets/my-net.pas"),
+            "Cannot write the Pascal unit: its name \"my-net\", the file name my-net.pas up to its last dot, "
+            "is not an identifier (a letter, then letters, digits or _). Please choose another file name.");
+  EXPECT_EQ(exportNameProblem(Lang::Matlab, "end.m"),
+            "Cannot write the Matlab function: its name \"end\", the file name end.m without its last two "
+            "characters (the extension .m), is a reserved word. Please choose another file name.");
 }
 
 // Free Pascal's default "integer" has 16 bits.
