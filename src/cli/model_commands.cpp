@@ -114,12 +114,21 @@ int runExportCommand(Arguments args) {
     printUsageError("export", "--output is needed", kExportUsage);
     return kExitUsage;
   }
+  const ExportLanguage lang = language == "c"        ? ExportLanguage::C
+                              : language == "pascal" ? ExportLanguage::Pascal
+                                                     : ExportLanguage::Matlab;
+  const std::string output = parsed->value("--output");
   ModelCommand model(*parsed);
+  // A unit or function named after a file name that is no identifier would
+  // not compile: refuse before loading or writing anything.
+  if (const auto problem = exportNameProblem(lang, output)) {
+    model.reporter.report("Error", *problem, MessageIcon::Error);
+    return kExitFailure;
+  }
   if (!model.loadModel()) return kExitFailure;
   const Session& session = model.session;
-  const std::string output = parsed->value("--output");
-  const bool written = language == "c" ? writeCCode(*session.network, output, session.networkFile)
-                       : language == "pascal"
+  const bool written = lang == ExportLanguage::C ? writeCCode(*session.network, output, session.networkFile)
+                       : lang == ExportLanguage::Pascal
                            ? writePascalCode(*session.network, output, session.networkFile)
                            : writeMatlabCode(*session.network, output, session.networkFile);
   if (!written) {

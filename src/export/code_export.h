@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "engine/network.h"
@@ -17,8 +18,8 @@ struct ExportHeader {
 };
 
 // The generated texts. scaling: whether the network applies its ranges.
-// Weights, biases and ranges are written with six significant digits; a
-// layer with an activation code outside 1..4 outputs 0, as in the network.
+// Weights, biases and ranges are written in the shortest form that reads
+// back to the same double; a layer with an activation code outside 1..4 outputs 0, as in the network.
 // The network file path is shown in a comment, with any character that
 // could end the comment or the line written as '?'.
 std::string formatCCode(const Network& network, bool scaling, const ExportHeader& header);
@@ -29,7 +30,8 @@ std::string formatMatlabCode(const Network& network, bool scaling, const ExportH
 
 // Write the file (atomically; the header dated now). False when it cannot be
 // written, leaving any previous file intact. The Pascal unit and the Matlab
-// function take their names from the path.
+// function take their names from the path; a path whose name could not
+// compile (see exportNameProblem) is refused before any file is touched.
 bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile);
 bool writePascalCode(const Network& network, const std::filesystem::path& path,
                      const std::string& networkFile);
@@ -41,5 +43,14 @@ bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
 // extension).
 std::string pascalUnitName(const std::filesystem::path& path);
 std::string matlabFunctionName(const std::filesystem::path& path);
+
+enum class ExportLanguage { C, Pascal, Matlab };
+
+// Why code in the language cannot be written to the path: the name the
+// Pascal unit or the Matlab function would take from the file name is not
+// an identifier (a letter, then letters, digits or '_') or is a reserved
+// word. The text names the rule and the name, for a message titled "Error".
+// Nothing when the name is fine; C code takes no name from its file.
+std::optional<std::string> exportNameProblem(ExportLanguage language, const std::filesystem::path& path);
 
 }  // namespace nodelyx

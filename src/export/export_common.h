@@ -13,16 +13,19 @@
 
 namespace nodelyx::exportcode {
 
-// How a language spells the values "%g" cannot write as a literal.
+// How a language spells the values that have no literal.
 struct NonFiniteSpelling {
   const char* nan;
   const char* infinity;
   const char* negativeInfinity;
 };
 
-// A weight, bias or range value: "%g" in the "C" locale, or the spelling
-// for NaN and the infinities (a diverged network must still give a file
-// its compiler accepts).
+// A weight, bias or range value as a literal of C, Pascal and Matlab alike:
+// the shortest text that reads back to exactly the same double ("0.1",
+// "-12345.678", "2.5e-07", "1e+20"; whole numbers of more than 15 digits in
+// exponent form), so the generated code computes with the network's own
+// values. NaN and the infinities take the language's spelling (a diverged
+// network must still give a file its compiler accepts).
 std::string number(double value, const NonFiniteSpelling& spelling);
 
 // A count or index as the generated code writes it.

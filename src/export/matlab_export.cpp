@@ -158,13 +158,14 @@ std::string formatMatlabCode(const Network& network, bool scaling, const ExportH
 
 std::string matlabFunctionName(const std::filesystem::path& path) {
   // The file name without its two-character extension (".m"); a name too
-  // short to have one gives an empty name instead of failing.
+  // short to have one gives an empty name, which exportNameProblem refuses.
   const std::string name = path.filename().string();
   return name.size() < 2 ? std::string() : name.substr(0, name.size() - 2);
 }
 
 bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
                      const std::string& networkFile) {
+  if (exportNameProblem(ExportLanguage::Matlab, path)) return false;
   const bool scaling = scalingEnabled.load() != 0;
   return writeFileAtomically(path, formatMatlabCode(network, scaling, exportcode::headerDatedNow(networkFile),
                                                     matlabFunctionName(path)));

@@ -229,6 +229,7 @@ std::string pascalUnitName(const std::filesystem::path& path) {
 
 bool writePascalCode(const Network& network, const std::filesystem::path& path,
                      const std::string& networkFile) {
+  if (exportNameProblem(ExportLanguage::Pascal, path)) return false;
   const bool scaling = scalingEnabled.load() != 0;
   return writeFileAtomically(path, formatPascalCode(network, scaling, exportcode::headerDatedNow(networkFile),
                                                     pascalUnitName(path)));

@@ -7,6 +7,18 @@
 #include "files/c_format.h"
 
 namespace nodelyx {
+namespace {
+
+constexpr std::size_t kFieldWidth = 12;
+
+// The field right-aligned in 12 characters; a field as wide or wider gets
+// one blank before it instead, so that no two fields ever run together.
+void appendField(std::string& text, const std::string& field) {
+  text.append(field.size() < kFieldWidth ? kFieldWidth - field.size() : 1, ' ');
+  text += field;
+}
+
+}  // namespace
 
 std::string formatOutputFile(Network& network, const PatternSet& testingSet, std::uint32_t outputCount,
                              const OutputChoices& choices) {
@@ -18,8 +30,8 @@ std::string formatOutputFile(Network& network, const PatternSet& testingSet, std
   std::string text;
   if (choices.writeColumnHeaders) {
     for (std::uint32_t k = 1; k <= columns; ++k) {
-      text += formatC("%12s", formatC("Output%u", k).c_str());
-      if (withTargets) text += formatC("%12s", formatC("Target%u", k).c_str());
+      appendField(text, formatC("Output%u", k));
+      if (withTargets) appendField(text, formatC("Target%u", k));
     }
     text += '\n';
   }
@@ -27,8 +39,9 @@ std::string formatOutputFile(Network& network, const PatternSet& testingSet, std
   for (std::uint32_t p = 0; p < testingSet.patternCount; ++p) {
     network.recall(testingSet.input(p), result.data());
     for (std::uint32_t k = 0; k < columns; ++k) {
-      text += formatC("%12f", result[k]);
-      if (withTargets && k < testingSet.outputCount) text += formatC("%12f", testingSet.target(p)[k]);
+      appendField(text, formatC("%f", result[k]));
+      if (withTargets && k < testingSet.outputCount)
+        appendField(text, formatC("%f", testingSet.target(p)[k]));
     }
     text += '\n';
   }

@@ -1,6 +1,7 @@
 // The output file (.out): the network's response to every testing pattern
 // in the data's own units, optionally beside the targets, as a table of
-// 12-character right-aligned fields. GUI thread (reads the network).
+// 12-character right-aligned fields (a wider value gets a wider field, with
+// one blank before it). GUI thread (reads the network).
 #pragma once
 
 #include <filesystem>

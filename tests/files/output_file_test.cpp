@@ -9,51 +9,56 @@
 namespace nodelyx {
 namespace {
 
-using testing::makePatternSet;
-
-// A linear network that passes its inputs through: outputs = inputs.
-class OutputFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    scalingEnabled = 0;
-    for (int j = 0; j < 3; ++j) {
-      net.biases.at(1, j) = 0.0;
-      for (int i = 0; i < 3; ++i) net.weights.at(1, j, i) = i == j ? 1.0 : 0.0;
-    }
-    net.setLayerType(6, ActivationType::Linear);
+// The file written whole over any previous one: fields of 12 characters; a
+// value or name that fills one or more gets one blank before it instead, so
+// that columns never run together.
+TEST(OutputFileTest, FieldsHeadersAndTargets) {
+  // One pattern: inputs (= outputs) 1234567.5, 12345, -2; targets 150000, 0.912345, -0.5.
+  const std::vector<double> pattern = {1234567.5, 12345, -2, 150000, 0.912345, -0.5};
+  const struct {
+    const char* name;
+    OutputChoices choices;
+    std::uint32_t targets;  // of the set
+    const char* text;
+  } cases[] = {
+      {"headers and targets",
+       {true, true},
+       3,
+       "     Output1     Target1     Output2     Target2     Output3     Target3\n"
+       " 1234567.500000 150000.000000 12345.000000    0.912345   -2.000000   -0.500000\n"},
+      {"outputs only", {false, false}, 3, " 1234567.500000 12345.000000   -2.000000\n"},
+      {"a set without targets",
+       {true, true},
+       0,
+       "     Output1     Output2     Output3\n"
+       " 1234567.500000 12345.000000   -2.000000\n"},
+  };
+  const int sizes[] = {3, 3};
+  Network net(sizes, -100, 100);  // linear, passing its inputs through
+  net.setLayerType(6, ActivationType::Linear);
+  for (int j = 0; j < 3; ++j) {
+    net.biases.at(1, j) = 0.0;
+    for (int i = 0; i < 3; ++i) net.weights.at(1, j, i) = i == j ? 1.0 : 0.0;
   }
-  const int sizes[2] = {3, 3};
-  Network net{sizes, -100, 100};
-};
-
-TEST_F(OutputFileTest, HeadersTargetsAndFieldWidths) {
-  const PatternSet set = makePatternSet(3, 3, {0.912345, 1234567.5, -2, 1, 0, 0});
-  const std::string text = formatOutputFile(net, set, 3, {true, true});
-  const std::string header = text.substr(0, text.find('\n'));
-  EXPECT_EQ(header.size(), 72u);
-  EXPECT_EQ(header.substr(0, 24), "     Output1     Target1");
-  const std::string row = text.substr(text.find('\n') + 1);
-  EXPECT_EQ(row, "    0.912345    1.0000001234567.500000    0.000000   -2.000000    0.000000\n");
-}
-
-TEST_F(OutputFileTest, ASetWithoutTargetsWritesOnlyOutputs) {
-  const PatternSet set = makePatternSet(3, 0, {1, 2, 3, 4, 5, 6});
-  EXPECT_EQ(formatOutputFile(net, set, 3, {true, true}),
-            "     Output1     Output2     Output3\n"
-            "    1.000000    2.000000    3.000000\n"
-            "    4.000000    5.000000    6.000000\n");
-  EXPECT_EQ(formatOutputFile(net, set, 3, {false, false}).find("Output"), std::string::npos);
-}
-
-TEST_F(OutputFileTest, WritesAtomically) {
+  scalingEnabled = 0;
   testing::TempDir dir;
-  const PatternSet set = makePatternSet(3, 3, {1, 2, 3, 1, 2, 3});
   const auto path = dir.write("old.out", "previous\n");
-  EXPECT_FALSE(writeOutputFile(dir / "no" / "x.out", net, set, 3, {}));
-  ASSERT_TRUE(writeOutputFile(path, net, set, 3, {}));
-  std::string text;
-  readWholeFile(path, text);
-  EXPECT_EQ(text, "    1.000000    2.000000    3.000000\n");
+  for (const auto& c : cases) {
+    const PatternSet set =
+        testing::makePatternSet(3, c.targets, {pattern.begin(), pattern.begin() + 3 + c.targets});
+    ASSERT_TRUE(writeOutputFile(path, net, set, 3, c.choices)) << c.name;
+    std::string text;
+    readWholeFile(path, text);
+    EXPECT_EQ(text, c.text) << c.name;
+  }
+  EXPECT_FALSE(writeOutputFile(dir / "no" / "x.out", net, testing::makePatternSet(3, 0, pattern), 3, {}));
+}
+
+TEST(OutputFileTest, WideHeaderNamesKeepABlankBetween) {
+  const int sizes[2] = {1, 100001};
+  Network net(sizes, -1, 1);
+  const std::string header = formatOutputFile(net, testing::makePatternSet(1, 0, {}), 100001, {true, false});
+  EXPECT_NE(header.find(" Output99999 Output100000 Output100001\n"), std::string::npos);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ static double NEURON[NUMNEURONS];
 
 /* Weight arrays */
 static const double W_In_H1[HIDDEN1][INPUTS+1] = {
- 0.333333, -12345.7, 2.5e-07,
+ 0.3333333333333333, -12345.678, 2.5e-07,
  1.1, -1.11, -2,
  1.2, -1.21, -2.5
  };
@@ -42,10 +42,10 @@ static const double W_H3_Out[OUTPUTS][HIDDEN3+1] = {
 
 /* Scale factors */
 static const double R_MIN[INPUTS+OUTPUTS] = {
- -3, -4, -5
+ -3, -3.3333333333333335, -3.6666666666666665
  };
 static const double R_MAX[INPUTS+OUTPUTS] = {
- 5, 5, 5
+ 1000000.1, 1000001.1, 1000002.1
  };
 static const double S_MIN[INPUTS+OUTPUTS] = {
  -1, -1, 0

@@ -45,7 +45,7 @@ var
 
 { Weight arrays }
 const W_In_H1:array[0..HIDDEN1-1,0..NUMINPUTS] of double = (
- (0.333333, -12345.7, 2.5e-07),
+ (0.3333333333333333, -12345.678, 2.5e-07),
  (1.1, -1.11, -2),
  (1.2, -1.21, -2.5)
  );
@@ -63,10 +63,10 @@ const W_H3_Out:array[0..NUMOUTPUTS-1,0..HIDDEN3] of double = (
 
 { Scale factors }
 const R_MIN:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
- -3, -4, -5
+ -3, -3.3333333333333335, -3.6666666666666665
  );
 const R_MAX:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
- 5, 5, 5
+ 1000000.1, 1000001.1, 1000002.1
  );
 const S_MIN:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
  -1, -1, 0

@@ -18,16 +18,16 @@ static double NEURON[NUMNEURONS];
 
 /* Weight arrays */
 static const double W_In_Out[OUTPUTS][INPUTS+1] = {
- 0.333333, -12345.7, 1.02, 2.5e-07,
+ 0.3333333333333333, -12345.678, 1.02, 2.5e-07,
  1.1, -1.11, 1.12, -2
  };
 
 /* Scale factors */
 static const double R_MIN[INPUTS+OUTPUTS] = {
- -3, -4, -5, -6, -7
+ -3, -3.3333333333333335, -3.6666666666666665, -4, -4.333333333333333
  };
 static const double R_MAX[INPUTS+OUTPUTS] = {
- 5, 5, 5, 5, 5
+ 1000000.1, 1000001.1, 1000002.1, 1000003.1, 1000004.1
  };
 static const double S_MIN[INPUTS+OUTPUTS] = {
  -1, -1, -1, 0, 0

@@ -39,16 +39,16 @@ var
 
 { Weight arrays }
 const W_In_Out:array[0..NUMOUTPUTS-1,0..NUMINPUTS] of double = (
- (0.333333, -12345.7, 1.02, 2.5e-07),
+ (0.3333333333333333, -12345.678, 1.02, 2.5e-07),
  (1.1, -1.11, 1.12, -2)
  );
 
 { Scale factors }
 const R_MIN:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
- -3, -4, -5, -6, -7
+ -3, -3.3333333333333335, -3.6666666666666665, -4, -4.333333333333333
  );
 const R_MAX:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
- 5, 5, 5, 5, 5
+ 1000000.1, 1000001.1, 1000002.1, 1000003.1, 1000004.1
  );
 const S_MIN:array[0..NUMINPUTS+NUMOUTPUTS-1] of double = (
  -1, -1, -1, 0, 0

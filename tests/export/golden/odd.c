@@ -20,7 +20,7 @@ static double NEURON[NUMNEURONS];
 
 /* Weight arrays */
 static const double W_In_H1[HIDDEN1][INPUTS+1] = {
- 0.333333, -12345.7, 2.5e-07,
+ 0.3333333333333333, -12345.678, 2.5e-07,
  NAN, -1.11, -2
  };
 static const double W_H1_Out[OUTPUTS][HIDDEN1+1] = {

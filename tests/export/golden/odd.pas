@@ -41,7 +41,7 @@ var
 
 { Weight arrays }
 const W_In_H1:array[0..HIDDEN1-1,0..NUMINPUTS] of double = (
- (0.333333, -12345.7, 2.5e-07),
+ (0.3333333333333333, -12345.678, 2.5e-07),
  ((0.0/0.0), -1.11, -2)
  );
 const W_H1_Out:array[0..NUMOUTPUTS-1,0..HIDDEN1] of double = (
