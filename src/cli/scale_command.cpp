@@ -1,8 +1,7 @@
 // nodelyx-cli scale: rewrites a data file with its columns mapped onto new
 // ranges (from the data, or from a scale file), or maps it back, as the
-// desktop program's data scaling tool does. Ctrl-C aborts, leaving nothing
-// behind.
-#include <csignal>
+// desktop program's data scaling tool does. Ctrl-C, SIGTERM or SIGHUP abort,
+// leaving nothing behind.
 #include <cstdio>
 
 #include "cli/cli_reporter.h"
@@ -31,11 +30,6 @@ constexpr KnownOption kOptions[] = {{"--action", 1},    {"--in", 1},          {"
                                     {"--scale", 1},     {"--input-range", 2}, {"--output-range", 2},
                                     {"--no-inputs", 0}, {"--no-outputs", 0},  {"--no-header", 0},
                                     {"--inputs", 1},    {"--outputs", 1}};
-
-std::atomic<int>* abortFlag = nullptr;
-extern "C" void abortOnInterrupt(int) {
-  if (abortFlag) abortFlag->store(0);
-}
 
 bool rangeOption(const ParsedArguments& parsed, std::string_view name, double& low, double& high) {
   if (!parsed.has(name)) return true;
@@ -71,6 +65,10 @@ bool readJob(const ParsedArguments& parsed, ScalingJob& job) {
     printUsageError("scale", "--in, --out and --scale are needed", kUsage);
     return false;
   }
+  // The command line's defaults are the decimal values they are written
+  // as (the tool window keeps its single-precision ones).
+  job.outputLow = 0.1;
+  job.outputHigh = 0.9;
   job.inputPath = parsed.value("--in");
   job.outputPath = parsed.value("--out");
   job.scalePath = parsed.value("--scale");
@@ -108,15 +106,11 @@ int runScaleCommand(Arguments args) {
     };
   }
   job.running.store(1);
-  abortFlag = &job.running;
-  struct sigaction action {
-  }, previous{};
-  action.sa_handler = abortOnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previous);
-  const bool written = runScalingJob(job, callbacks, reporter);
-  sigaction(SIGINT, &previous, nullptr);
-  abortFlag = nullptr;
+  bool written = false;
+  {
+    StopOnSignals signals(job.running);
+    written = runScalingJob(job, callbacks, reporter);
+  }
   if (callbacks.progress) std::fprintf(stderr, "\r\033[K");
   if (!written && reporter.count() == 0) std::fprintf(stderr, "Scaling aborted; nothing was written.\n");
   return written ? kExitOk : kExitFailure;

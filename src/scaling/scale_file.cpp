@@ -46,7 +46,7 @@ bool readColumns(TextCursor& in, std::uint32_t inputs, std::uint32_t outputs, st
 void appendColumns(std::string& text, const char* keyword, const std::vector<double>& values) {
   text += keyword;
   for (const double v : values) {
-    text += formatDouble(v);
+    text += formatRoundTrip(v);
     text += ' ';
   }
   text += '\n';
@@ -72,8 +72,8 @@ std::string formatScaleFile(const ScaleRanges& r) {
   std::string text = formatC("[INPUTS] %u\n[OUTPUTS] %u\n", r.inputCount, r.outputCount);
   appendColumns(text, "[MINIMUMS] ", r.min);
   appendColumns(text, "[MAXIMUMS] ", r.max);
-  text += "[NEWINPUTRANGE] " + formatDouble(r.inputLow) + " " + formatDouble(r.inputHigh) + "\n";
-  text += "[NEWOUTPUTRANGE] " + formatDouble(r.outputLow) + " " + formatDouble(r.outputHigh) + "\n";
+  text += "[NEWINPUTRANGE] " + formatRoundTrip(r.inputLow) + " " + formatRoundTrip(r.inputHigh) + "\n";
+  text += "[NEWOUTPUTRANGE] " + formatRoundTrip(r.outputLow) + " " + formatRoundTrip(r.outputHigh) + "\n";
   text +=
       "\n\n****** To Scale ******\n"
       "F[i] = (NewRangeHI[i]-NewRangeLO[i])/(Max[i]-Min[i])\n"

@@ -21,7 +21,9 @@ struct ScaleRanges {
 };
 
 // The text of a scale file, with the explanation of the formulas after the
-// values.
+// values. Every range is written in the shortest form that reads back to
+// the same double, so a file scaled "from file" is scaled exactly like the
+// one the ranges came from.
 std::string formatScaleFile(const ScaleRanges& ranges);
 
 // Reads a scale file for data with the given counts (0: the data has no

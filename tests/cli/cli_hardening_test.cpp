@@ -189,6 +189,44 @@ TEST_F(CliHardeningTest, TerminationSignalsStopTrainingAndSave) {
   EXPECT_TRUE(leftovers().empty());
 }
 
+TEST_F(CliHardeningTest, TerminationSignalsAbortScalingWithoutLeftovers) {
+  std::string rows;
+  rows.reserve(48u << 20);
+  for (int p = 0; p < 3'000'000; ++p)
+    rows += std::to_string(p % 97) + " 1.5 " + std::to_string(p % 13) + " 0.25\n";
+  dir.write("big.dat", rows);
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    ProcessOptions options;
+    options.signalAfter = std::chrono::milliseconds(300);
+    options.signal = signal;
+    const ProcessResult r =
+        cli({"scale", "--action", "ranges", "--in", path("big.dat"), "--out", path("big.out"), "--scale",
+             path("big.scl"), "--inputs", "3", "--outputs", "1"},
+            options);
+    EXPECT_EQ(r.exitCode, 1) << signal << ": " << r.err;
+    EXPECT_FALSE(fs::exists(dir / "big.out")) << signal;
+    EXPECT_FALSE(fs::exists(dir / "big.scl")) << signal;
+    EXPECT_TRUE(leftovers().empty()) << signal;
+  }
+}
+
+TEST_F(CliHardeningTest, AScaleFileScalesExactlyLikeTheFileItCameFrom) {
+  // Six significant digits would make this column's range empty.
+  dir.write("near.dat", "1000000.1 0.5\n1000000.25 0.7\n1000000.4 0.9\n");
+  const std::vector<std::string> counts = {"--inputs", "1", "--outputs", "1"};
+  std::vector<std::string> ranges = {"scale", "--action",    "ranges",  "--in",          path("near.dat"),
+                                     "--out", path("a.trn"), "--scale", path("near.scl")};
+  std::vector<std::string> again = {"scale", "--action",    "file",    "--in",          path("near.dat"),
+                                    "--out", path("b.trn"), "--scale", path("near.scl")};
+  ranges.insert(ranges.end(), counts.begin(), counts.end());
+  again.insert(again.end(), counts.begin(), counts.end());
+  ASSERT_EQ(cli(ranges).exitCode, 0);
+  ASSERT_EQ(cli(again).exitCode, 0);
+  EXPECT_EQ(read("a.trn"), read("b.trn"));
+  EXPECT_NE(read("a.trn").find("0.000000 0.100000 \n0.500000 0.500000 \n1.000000 0.900000"), std::string::npos) << read("a.trn");
+  EXPECT_NE(read("near.scl").find("[NEWOUTPUTRANGE] 0.1 0.9\n"), std::string::npos) << read("near.scl");
+}
+
 TEST_F(CliHardeningTest, EvalAnswersEveryLineOrNamesTheOneItCannotRead) {
   struct EvalCase {
     const char* name;

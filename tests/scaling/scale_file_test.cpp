@@ -9,15 +9,17 @@ TEST(ScaleFileTest, WritesTheKeysAndTheFormulaNotes) {
   ScaleRanges ranges;
   ranges.inputCount = 1;
   ranges.outputCount = 1;
-  ranges.min = {0, -2.5};
-  ranges.max = {10, 1e-07};
+  // Every range reads back exactly: six digits would make the first
+  // column's range empty.
+  ranges.min = {1000000.1, -2.5};
+  ranges.max = {1000000.4, 1e-07};
   ranges.inputLow = 0;
   ranges.inputHigh = 1;
-  ranges.outputLow = static_cast<double>(0.1f);
+  ranges.outputLow = 0.1;
   ranges.outputHigh = static_cast<double>(0.9f);
   EXPECT_EQ(formatScaleFile(ranges),
-            "[INPUTS] 1\n[OUTPUTS] 1\n[MINIMUMS] 0 -2.5 \n[MAXIMUMS] 10 1e-07 \n[NEWINPUTRANGE] 0 1\n"
-            "[NEWOUTPUTRANGE] 0.1 0.9\n\n\n"
+            "[INPUTS] 1\n[OUTPUTS] 1\n[MINIMUMS] 1000000.1 -2.5 \n[MAXIMUMS] 1000000.4 1e-07 \n"
+            "[NEWINPUTRANGE] 0 1\n[NEWOUTPUTRANGE] 0.1 0.8999999761581421\n\n\n"
             "****** To Scale ******\nF[i] = (NewRangeHI[i]-NewRangeLO[i])/(Max[i]-Min[i])\n"
             "Scaled = F[i] * original + NewRangeLO[i] - F[i] * Min[i]\n\n"
             "****** To Unscale ******\nF[i] = (Max[i]-Min[i])/(NewRangeHI[i]-NewRangeLO[i])\n"
