@@ -93,8 +93,10 @@ int runTestCommand(Arguments args) {
   }
   const OutputChoices choices{parsed->has("--headers"), parsed->has("--targets")};
   const std::string output = parsed->value("--output");
-  if (!writeOutputFile(output, *session.network, session.testingSet, session.config.outputCount(), choices)) {
-    reportFileMessage(reporter, "Could not write file %s", output);
+  std::string reason;
+  if (!writeOutputFile(output, *session.network, session.testingSet, session.config.outputCount(), choices,
+                       &reason)) {
+    reportFileMessage(reporter, "Could not write file %s", output, reason);
     return kExitFailure;
   }
   return kExitOk;
@@ -127,12 +129,14 @@ int runExportCommand(Arguments args) {
   }
   if (!model.loadModel()) return kExitFailure;
   const Session& session = model.session;
-  const bool written = lang == ExportLanguage::C ? writeCCode(*session.network, output, session.networkFile)
+  std::string reason;
+  const bool written = lang == ExportLanguage::C
+                           ? writeCCode(*session.network, output, session.networkFile, &reason)
                        : lang == ExportLanguage::Pascal
-                           ? writePascalCode(*session.network, output, session.networkFile)
-                           : writeMatlabCode(*session.network, output, session.networkFile);
+                           ? writePascalCode(*session.network, output, session.networkFile, &reason)
+                           : writeMatlabCode(*session.network, output, session.networkFile, &reason);
   if (!written) {
-    reportFileMessage(model.reporter, "Could not write file %s", output);
+    reportFileMessage(model.reporter, "Could not write file %s", output, reason);
     return kExitFailure;
   }
   return kExitOk;

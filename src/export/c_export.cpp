@@ -189,9 +189,11 @@ std::string formatCCode(const Network& network, bool scaling, const ExportHeader
   return out;
 }
 
-bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile) {
+bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile,
+                std::string* reason) {
   const bool scaling = scalingEnabled.load() != 0;
-  return writeFileAtomically(path, formatCCode(network, scaling, exportcode::headerDatedNow(networkFile)));
+  return writeFileAtomically(path, formatCCode(network, scaling, exportcode::headerDatedNow(networkFile)),
+                             reason);
 }
 
 }  // namespace nodelyx

@@ -29,14 +29,16 @@ std::string formatMatlabCode(const Network& network, bool scaling, const ExportH
                              const std::string& functionName);
 
 // Write the file (atomically; the header dated now). False when it cannot be
-// written, leaving any previous file intact. The Pascal unit and the Matlab
-// function take their names from the path; a path whose name could not
-// compile (see exportNameProblem) is refused before any file is touched.
-bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile);
+// written, leaving any previous file intact; reason, when given, says why.
+// The Pascal unit and the Matlab function take their names from the path; a
+// path whose name could not compile (see exportNameProblem) is refused
+// before any file is touched.
+bool writeCCode(const Network& network, const std::filesystem::path& path, const std::string& networkFile,
+                std::string* reason = nullptr);
 bool writePascalCode(const Network& network, const std::filesystem::path& path,
-                     const std::string& networkFile);
+                     const std::string& networkFile, std::string* reason = nullptr);
 bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
-                     const std::string& networkFile);
+                     const std::string& networkFile, std::string* reason = nullptr);
 
 // The unit name of a Pascal file (the file name up to its last dot) and the
 // function name of a Matlab file (the file name without its two-character

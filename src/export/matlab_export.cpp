@@ -164,11 +164,16 @@ std::string matlabFunctionName(const std::filesystem::path& path) {
 }
 
 bool writeMatlabCode(const Network& network, const std::filesystem::path& path,
-                     const std::string& networkFile) {
-  if (exportNameProblem(ExportLanguage::Matlab, path)) return false;
+                     const std::string& networkFile, std::string* reason) {
+  if (const auto problem = exportNameProblem(ExportLanguage::Matlab, path)) {
+    if (reason) *reason = *problem;
+    return false;
+  }
   const bool scaling = scalingEnabled.load() != 0;
-  return writeFileAtomically(path, formatMatlabCode(network, scaling, exportcode::headerDatedNow(networkFile),
-                                                    matlabFunctionName(path)));
+  return writeFileAtomically(
+      path,
+      formatMatlabCode(network, scaling, exportcode::headerDatedNow(networkFile), matlabFunctionName(path)),
+      reason);
 }
 
 }  // namespace nodelyx

@@ -228,11 +228,15 @@ std::string pascalUnitName(const std::filesystem::path& path) {
 }
 
 bool writePascalCode(const Network& network, const std::filesystem::path& path,
-                     const std::string& networkFile) {
-  if (exportNameProblem(ExportLanguage::Pascal, path)) return false;
+                     const std::string& networkFile, std::string* reason) {
+  if (const auto problem = exportNameProblem(ExportLanguage::Pascal, path)) {
+    if (reason) *reason = *problem;
+    return false;
+  }
   const bool scaling = scalingEnabled.load() != 0;
-  return writeFileAtomically(path, formatPascalCode(network, scaling, exportcode::headerDatedNow(networkFile),
-                                                    pascalUnitName(path)));
+  return writeFileAtomically(
+      path, formatPascalCode(network, scaling, exportcode::headerDatedNow(networkFile), pascalUnitName(path)),
+      reason);
 }
 
 }  // namespace nodelyx

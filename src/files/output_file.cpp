@@ -49,8 +49,8 @@ std::string formatOutputFile(Network& network, const PatternSet& testingSet, std
 }
 
 bool writeOutputFile(const std::filesystem::path& path, Network& network, const PatternSet& testingSet,
-                     std::uint32_t outputCount, const OutputChoices& choices) {
-  return writeFileAtomically(path, formatOutputFile(network, testingSet, outputCount, choices));
+                     std::uint32_t outputCount, const OutputChoices& choices, std::string* reason) {
+  return writeFileAtomically(path, formatOutputFile(network, testingSet, outputCount, choices), reason);
 }
 
 }  // namespace nodelyx

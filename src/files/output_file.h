@@ -25,8 +25,8 @@ std::string formatOutputFile(Network& network, const PatternSet& testingSet, std
                              const OutputChoices& choices);
 
 // Writes it atomically; false when the file cannot be written (the
-// previous file is then intact). No message: the caller decides.
+// previous file is then intact; reason, when given, says why). No message: the caller decides.
 bool writeOutputFile(const std::filesystem::path& path, Network& network, const PatternSet& testingSet,
-                     std::uint32_t outputCount, const OutputChoices& choices);
+                     std::uint32_t outputCount, const OutputChoices& choices, std::string* reason = nullptr);
 
 }  // namespace nodelyx

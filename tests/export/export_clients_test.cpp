@@ -204,11 +204,11 @@ const std::vector<Prepared>& prepared() {
 
 // Writes the code as the menu command does, with the case's scaling switch
 // and a network file path that holds every comment terminator.
-bool writeCode(const Prepared& p, bool (*writer)(const Network&, const fs::path&, const std::string&),
+bool writeCode(const Prepared& p, bool (*writer)(const Network&, const fs::path&, const std::string&, std::string*),
                const fs::path& path) {
   scalingEnabled = p.clientCase->scaling ? 1 : 0;
   const bool written =
-      writer(*p.network, path, "/nets/*/{" + std::string(p.clientCase->name) + "}\n%{\n.net");
+      writer(*p.network, path, "/nets/*/{" + std::string(p.clientCase->name) + "}\n%{\n.net", nullptr);
   scalingEnabled = 0;
   return written;
 }
@@ -277,7 +277,7 @@ struct Compiler {
   const char* name;
   const char* tool;
   const char* codeFile;
-  bool (*writer)(const Network&, const fs::path&, const std::string&);
+  bool (*writer)(const Network&, const fs::path&, const std::string&, std::string*);
   const char* driverFile;
   std::string (*driver)(const Network&);
   const char* build;  // the program it builds is "run"
