@@ -1,16 +1,13 @@
 // nodelyx-cli data and scale on files that are damaged, oddly laid out or
 // not files at all: one process per case, checking the exit status, the
-// messages and what was written. Every run is bounded by a timeout, so a
-// reader that hangs fails its case instead of the whole suite.
+// messages and what was written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
-#include "files/atomic_file.h"
-#include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/cli_fixture.h"
 
 namespace nodelyx {
 namespace {
@@ -20,21 +17,7 @@ using testing::ProcessResult;
 constexpr const char* kUnrecognizable =
     "Error: Unrecognizable file format.\nMake sure the file is saved in MSDOS text file format.\n";
 
-class CliDataTest : public ::testing::Test {
- protected:
-  ProcessResult cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"/usr/bin/timeout", "--signal=KILL", "60", NODELYX_CLI_PATH});
-    return testing::runProcess(args);
-  }
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-  std::string read(const std::string& name) const {
-    std::string text;
-    readWholeFile(dir / name, text);
-    return text;
-  }
-
-  testing::TempDir dir;
-};
+using CliDataTest = testing::CliFixture;
 
 TEST_F(CliDataTest, DataCommand) {
   struct Case {

@@ -6,9 +6,7 @@
 
 #include <filesystem>
 
-#include "files/atomic_file.h"
-#include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/cli_fixture.h"
 
 namespace nodelyx {
 namespace {
@@ -21,7 +19,9 @@ constexpr const char* kWeights =
     "[ToMin] -1 -1 0\n[ToMax] 1 1 1\n\n[Weights]\n"
     "0.3333333333333333 -12345.678 0.1\n2.5e-07 1.2345678901234567e+20 -7\n\n1.5 -2.25 0.1\n\n";
 
-TEST(CliExportTest, WritesTheNumbersInFullAndRefusesNamesThatCannotCompile) {
+using CliExportTest = testing::CliFixture;
+
+TEST_F(CliExportTest, WritesTheNumbersInFullAndRefusesNamesThatCannotCompile) {
   const struct {
     const char* name;
     const char* lang;
@@ -44,14 +44,12 @@ TEST(CliExportTest, WritesTheNumbersInFullAndRefusesNamesThatCannotCompile) {
        "characters (the extension .m), is not an identifier"},
       {"Matlab name with a dot", "matlab", "net.v2.m", 1, "its name \"net.v2\""},
   };
-  testing::TempDir dir;
   const std::string model = dir.write("net.wts", kWeights).string();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::filesystem::path output = dir / c.file;
     if (c.exitCode != 0) dir.write(c.file, "previous\n");  // a refusal leaves it as it was
-    const testing::ProcessResult r = testing::runProcess(
-        {NODELYX_CLI_PATH, "export", model, "--lang", c.lang, "--output", output.string()});
+    const testing::ProcessResult r = cli({"export", model, "--lang", c.lang, "--output", output.string()});
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     std::string text;
     ASSERT_TRUE(readWholeFile(output, text));

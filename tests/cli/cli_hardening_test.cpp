@@ -13,9 +13,7 @@
 #include <functional>
 #include <thread>
 
-#include "files/atomic_file.h"
-#include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/cli_fixture.h"
 
 namespace nodelyx {
 namespace {
@@ -23,9 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ProcessOptions;
 using testing::ProcessResult;
-using testing::runProcess;
 
-class CliHardeningTest : public ::testing::Test {
+class CliHardeningTest : public testing::CliFixture {
  public:
   void SetUp() override {
     dir.write("xor.trn", "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1\n1 0 1\n1 1 0\n");
@@ -33,20 +30,10 @@ class CliHardeningTest : public ::testing::Test {
     ASSERT_EQ(cli({"train", path("xor.net"), "--seed", "1", "--weights", path("xor.wts")}).exitCode, 0);
   }
 
-  ProcessResult cli(std::vector<std::string> args, ProcessOptions options = {}) {
-    args.insert(args.begin(), NODELYX_CLI_PATH);
-    return runProcess(args, options);
-  }
   static ProcessOptions input(std::string text) {
     ProcessOptions options;
     options.input = std::move(text);
     return options;
-  }
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-  std::string read(const std::string& name) const {
-    std::string text;
-    readWholeFile(dir / name, text);
-    return text;
   }
   // Names of the hidden temporary files a save left behind.
   std::vector<std::string> leftovers() const {
@@ -55,8 +42,6 @@ class CliHardeningTest : public ::testing::Test {
       if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename());
     return names;
   }
-
-  testing::TempDir dir;
 };
 
 struct Case {
@@ -176,7 +161,7 @@ TEST_F(CliHardeningTest, TerminationSignalsStopTrainingAndSave) {
   dir.write("big.trn", rows);
   dir.write("big.net",
             "[EPOCHS] 100000000\n[ENFORCE_TRAIN] 0\n[LAYERS] 3\n[HIDDEN1] 30 1\n[TRAININGFILE] big.trn\n");
-  for (const int signal : {SIGTERM, SIGHUP}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     ProcessOptions options;
     options.signalAfter = std::chrono::milliseconds(500);
     options.signal = signal;
@@ -223,7 +208,9 @@ TEST_F(CliHardeningTest, AScaleFileScalesExactlyLikeTheFileItCameFrom) {
   ASSERT_EQ(cli(ranges).exitCode, 0);
   ASSERT_EQ(cli(again).exitCode, 0);
   EXPECT_EQ(read("a.trn"), read("b.trn"));
-  EXPECT_NE(read("a.trn").find("0.000000 0.100000 \n0.500000 0.500000 \n1.000000 0.900000"), std::string::npos) << read("a.trn");
+  EXPECT_NE(read("a.trn").find("0.000000 0.100000 \n0.500000 0.500000 \n1.000000 0.900000"),
+            std::string::npos)
+      << read("a.trn");
   EXPECT_NE(read("near.scl").find("[NEWOUTPUTRANGE] 0.1 0.9\n"), std::string::npos) << read("near.scl");
 }
 

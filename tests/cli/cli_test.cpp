@@ -6,18 +6,15 @@
 #include <regex>
 #include <sstream>
 
-#include "files/atomic_file.h"
-#include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/cli_fixture.h"
 
 namespace nodelyx {
 namespace {
 
 using testing::ProcessResult;
-using testing::runProcess;
 
-class CliTest : public ::testing::Test {
- protected:
+class CliTest : public testing::CliFixture {
+ public:
   void SetUp() override {
     dir.write("xor.trn", "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1\n1 0 1\n1 1 0\n");
     dir.write("xor.tst", "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1\n1 0 1\n1 1 0\n");
@@ -25,20 +22,6 @@ class CliTest : public ::testing::Test {
               "[TRAINING] 3\n[EPOCHS] 5000\n[PERCENT_CORRECT] 100\n[LAYERS] 3\n[HIDDEN1] 3 1\n"
               "[TRAININGFILE] xor.trn\n[TESTFILE] xor.tst\n");
   }
-
-  ProcessResult cli(std::vector<std::string> args, const std::string& input = {},
-                    std::optional<std::chrono::milliseconds> interrupt = std::nullopt) {
-    args.insert(args.begin(), NODELYX_CLI_PATH);
-    return runProcess(args, input, interrupt);
-  }
-  std::string path(const char* name) const { return (dir / name).string(); }
-  std::string read(const char* name) const {
-    std::string text;
-    readWholeFile(dir / name, text);
-    return text;
-  }
-
-  testing::TempDir dir;
 };
 
 TEST_F(CliTest, TrainsTestsExportsAndEvaluatesXor) {
@@ -81,21 +64,6 @@ TEST_F(CliTest, SameSeedSameWeights) {
   const std::string a = read("a.wts"), b = read("b.wts");
   EXPECT_FALSE(a.empty());
   EXPECT_EQ(std::regex_replace(a, date, "***"), std::regex_replace(b, date, "***"));
-}
-
-TEST_F(CliTest, InterruptStopsAfterTheEpochAndStillSaves) {
-  std::string rows = "[INPUTS] 4\n[OUTPUTS] 2\n";
-  for (int p = 0; p < 2000; ++p)
-    rows += std::to_string(p % 7) + " 1 0.5 " + std::to_string(p % 3) + " 0.2 0.9\n";
-  dir.write("big.trn", rows);
-  dir.write("big.net",
-            "[EPOCHS] 100000000\n[ENFORCE_TRAIN] 0\n[LAYERS] 3\n[HIDDEN1] 30 1\n[TRAININGFILE] "
-            "big.trn\n[WEIGHTSFILE] big.wts\n");
-  const ProcessResult r = cli({"train", path("big.net"), "--json"}, {}, std::chrono::milliseconds(700));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("\"stopped_by\": \"interrupt\""), std::string::npos) << r.out;
-  const std::string weights = read("big.wts");
-  EXPECT_NE(weights.find("*****Nodelyx_Training_History_Follows*****"), std::string::npos);
 }
 
 TEST_F(CliTest, FailuresGiveMessagesAndStatus) {
