@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 #include "support/cli_fixture.h"
@@ -46,60 +45,61 @@ class CliHardeningTest : public testing::CliFixture {
 
 struct Case {
   const char* name;
-  std::function<std::vector<std::string>(CliHardeningTest&)> args;
+  std::vector<std::string> args;
   int exitCode;
-  const char* message;  // part of standard error
+  std::string message;  // part of standard error
 };
 
-TEST_F(CliHardeningTest, TrainStopsBeforeLosingAFile) {
+TEST_F(CliHardeningTest, FailedCommandsLoseNoFile) {
   const std::string trained = read("xor.wts");
   dir.write("cut.wts", trained.substr(0, 200));
   dir.write("typo.wts", "[layres] 3\n" + trained.substr(trained.find('\n') + 1));
+  dir.write("kept.out", "previous\n");
+  dir.write("three.tst", "[INPUTS] 3\n1 2 3\n");
+  dir.write("xor.tst", "[INPUTS] 2\n0 1\n");
   const auto net = [&](const std::string& name, const std::string& extra) {
     dir.write(name, "[TRAINING] 3\n[LAYERS] 3\n[HIDDEN1] 3 1\n[TRAININGFILE] xor.trn\n" + extra);
     return path(name);
   };
   const Case cases[] = {
-      {"truncated weights",
-       [&](auto&) {
-         return std::vector<std::string>{"train", net("a.net", "[WEIGHTSFILE] cut.wts\n")};
-       },
-       1, "cut.wts ends after"},
+      {"truncated weights", {"train", net("a.net", "[WEIGHTSFILE] cut.wts\n")}, 1, "cut.wts ends after"},
       {"not a weights file",
-       [&](auto&) {
-         return std::vector<std::string>{"train", net("b.net", "[WEIGHTSFILE] typo.wts\n")};
-       },
-       1, "File missing header '[layers] size'"},
+       {"train", net("b.net", "[WEIGHTSFILE] typo.wts\n")},
+       1,
+       "File missing header '[layers] size'"},
       {"missing testing file",
-       [&](auto&) {
-         return std::vector<std::string>{"train", net("c.net", "[TESTFILE] gone.tst\n"), "--weights",
-                                         path("c.wts")};
-       },
-       1, "Could not read file gone.tst\nNo such file or directory"},
+       {"train", net("c.net", "[TESTFILE] gone.tst\n"), "--weights", path("c.wts")},
+       1,
+       "Could not read file gone.tst\nNo such file or directory"},
       {"destination is a folder",
-       [&](auto&) {
-         return std::vector<std::string>{"train",
-                                         net("d.net", "[WEIGHTSFILE] " + dir.path().string() + "\n")};
-       },
-       1, "Is a directory\nNothing was trained."},
+       {"train", net("d.net", "[WEIGHTSFILE] " + dir.path().string() + "\n")},
+       1,
+       "Is a directory\nNothing was trained."},
       {"destination folder missing",
-       [&](auto&) {
-         return std::vector<std::string>{"train", path("xor.net"), "--weights", path("no/x.wts")};
-       },
-       1, "No such file or directory\nNothing was trained."},
+       {"train", path("xor.net"), "--weights", path("no/x.wts")},
+       1,
+       "No such file or directory\nNothing was trained."},
       {"unknown method",
-       [&](auto&) {
-         return std::vector<std::string>{"train", net("e.net", "[TRAINING] 0\n"), "--weights", path("e.wts")};
-       },
-       1, "The training method 0 is not one of the six"},
+       {"train", net("e.net", "[TRAINING] 0\n"), "--weights", path("e.wts")},
+       1,
+       "The training method 0 is not one of the six"},
+      {"testing data that does not fit",
+       {"test", path("xor.wts"), "--data", path("three.tst"), "--output", path("kept.out")},
+       1,
+       "Number of inputs differs"},
+      {"output folder missing",
+       {"test", path("xor.wts"), "--data", path("xor.tst"), "--output", path("no/x.out")},
+       1,
+       "Could not write file x.out\nNo such file or directory"},
   };
   for (const Case& c : cases) {
-    const ProcessResult r = cli(c.args(*this));
+    const ProcessResult r = cli(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
   }
   EXPECT_EQ(read("cut.wts"), trained.substr(0, 200));
   EXPECT_EQ(read("typo.wts").substr(0, 8), "[layres]");
+  EXPECT_EQ(read("kept.out"), "previous\n");
   for (const char* name : {"c.wts", "e.wts", "a.wts"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
   EXPECT_TRUE(leftovers().empty());
 }
@@ -271,50 +271,47 @@ TEST_F(CliHardeningTest, RunsThatTrainNothingOrDivergeSaySo) {
   EXPECT_EQ(r.out.find("inf"), std::string::npos) << r.out;
 }
 
-TEST_F(CliHardeningTest, ArgumentsAndSpecialFilesGetClearAnswers) {
+TEST_F(CliHardeningTest, UsageErrorsAndUnreadableFilesGetClearAnswers) {
   const std::string sparse = path("sparse.wts");
   { std::ofstream(sparse) << "[layers] 3\n"; }
   fs::resize_file(sparse, std::uintmax_t{2} << 30);
+  dir.write("missing.net", "[LAYERS] 3\n[TRAININGFILE] nowhere.trn\n");
+  dir.write("plain.trn", "0 0 0\n0 1 1\n1 0 1\n1 1 0\n");
+  dir.write("plain.net", "[LAYERS] 3\n[TRAININGFILE] plain.trn\n");
   const Case cases[] = {
-      {"a short option",
-       [](auto& t) {
-         return std::vector<std::string>{"train", "-x", t.path("xor.net")};
-       },
-       2, "unknown option '-x'"},
-      {"names after --",
-       [](auto&) {
-         return std::vector<std::string>{"train", "--", "-x.net"};
-       },
-       1, "Could not read file -x.net"},
-      {"an empty value",
-       [](auto& t) {
-         return std::vector<std::string>{"train", t.path("xor.net"), "--weights", ""};
-       },
-       2, "option '--weights' needs a value"},
-      {"a device as model",
-       [](auto&) {
-         return std::vector<std::string>{"eval", "/dev/zero"};
-       },
-       1, "Not a regular file"},
-      {"a device as weights",
-       [](auto&) {
-         return std::vector<std::string>{"history", "/dev/zero"};
-       },
-       1, "Could not read file zero\nNot a regular file"},
-      {"a device as configuration",
-       [](auto&) {
-         return std::vector<std::string>{"config", "/dev/zero"};
-       },
-       1, "Not a regular file"},
-      {"a huge sparse file",
-       [&](auto&) { return std::vector<std::string>{"export", sparse, "--lang", "c", "--output", "x.c"}; }, 1,
-       "too large"},
+      {"unknown command", {"frobnicate"}, 2, "unknown command 'frobnicate'"},
+      {"not a number", {"train", path("xor.net"), "--epochs", "many"}, 2, "--epochs needs a whole number"},
+      {"unknown option", {"train", path("xor.net"), "--bogus"}, 2, "unknown option '--bogus'"},
+      {"a short option", {"train", "-x", path("xor.net")}, 2, "unknown option '-x'"},
+      {"no file name", {"train"}, 2, "missing file name"},
+      {"names after --", {"train", "--", "-x.net"}, 1, "Could not read file -x.net"},
+      {"an empty value", {"train", path("xor.net"), "--weights", ""}, 2, "option '--weights' needs a value"},
+      {"unknown language",
+       {"export", path("xor.wts"), "--lang", "cobol", "--output", "x"},
+       2,
+       "--lang must be c, pascal or matlab"},
+      {"missing configuration", {"train", path("none.net")}, 1, "Nodelyx: Could not read file none.net"},
+      {"missing training file",
+       {"train", path("missing.net")},
+       1,
+       "Nodelyx: Could not read file nowhere.trn"},
+      {"table without counts",
+       {"train", path("plain.net")},
+       1,
+       "Please specify the number of Inputs and Outputs: Please enter the correct number of inputs and "
+       "outputs.  The first line of this data file contains a total of 3 values."},
+      {"configuration without weights", {"history", path("xor.net")}, 1, "xor.net names no weights file"},
+      {"a device as model", {"eval", "/dev/zero"}, 1, "Not a regular file"},
+      {"a device as weights", {"history", "/dev/zero"}, 1, "Could not read file zero\nNot a regular file"},
+      {"a device as configuration", {"config", "/dev/zero"}, 1, "Not a regular file"},
+      {"a huge sparse file", {"export", sparse, "--lang", "c", "--output", "x.c"}, 1, "too large"},
   };
   for (const Case& c : cases) {
-    const ProcessResult r = cli(c.args(*this));
+    const ProcessResult r = cli(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
   }
+  EXPECT_EQ(cli({"train", path("plain.net"), "--inputs", "2", "--outputs", "1", "--quiet"}).exitCode, 0);
   // Names that are not UTF-8 still make valid JSON.
   const ProcessResult r =
       cli({"train", path("xor.net"), "--seed", "1", "--json", "--weights", path("w\xff.wts")});
