@@ -66,9 +66,10 @@ std::string loadFailureText(WeightsLoad result, const WeightsProblem& problem, s
       return formatC("%s: \"%s\" in line %zu is not a number.\nWeights NOT loaded", name.c_str(),
                      problem.word.c_str(), problem.line);
     case WeightsLoad::ExtraValues:
-      return formatC("%s holds more numbers than the %zu weights and biases of its network (\"%s\" in line "
-                     "%zu).\nNumbers must use a decimal point, not a comma.\nWeights NOT loaded",
-                     name.c_str(), problem.valuesNeeded, problem.word.c_str(), problem.line);
+      return formatC(
+          "%s holds more numbers than the %zu weights and biases of its network (\"%s\" in line "
+          "%zu).\nNumbers must use a decimal point, not a comma.\nWeights NOT loaded",
+          name.c_str(), problem.valuesNeeded, problem.word.c_str(), problem.line);
     default:
       return "Incompatible network topology\nWeights NOT loaded";
   }

@@ -2,13 +2,12 @@
 
 #include <unistd.h>
 
-#include <csignal>
-#include <iterator>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <csignal>
+#include <iterator>
 
 #include "app/session_files.h"
 #include "app/weights_io.h"
@@ -132,13 +131,16 @@ std::size_t utf8SequenceLength(std::string_view text) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80) return 1;
-  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+  std::size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
+                       : lead >= 0xE0                ? 3
+                       : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                     : 0;
   if (length == 0 || text.size() < length) return 0;
   for (std::size_t k = 1; k < length; ++k)
     if ((byte(k) & 0xC0) != 0x80) return 0;
-  if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+  if (lead == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
   if (lead == 0xED && byte(1) >= 0xA0) return 0;  // surrogate
-  if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+  if (lead == 0xF0 && byte(1) < 0x90) return 0;   // overlong
   if (lead == 0xF4 && byte(1) >= 0x90) return 0;  // beyond U+10FFFF
   return length;
 }

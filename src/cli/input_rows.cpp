@@ -93,7 +93,8 @@ InputRows::Result InputRows::next(std::vector<double>& values) {
     std::size_t used = 0;
     const auto value = parseDoublePrefix(word, &used, true);
     if (!value || used != word.size()) {
-      problem_ = formatC("Line %zu of the input: \"%s\" is not a number.", lineNumber_, printable(word).c_str());
+      problem_ =
+          formatC("Line %zu of the input: \"%s\" is not a number.", lineNumber_, printable(word).c_str());
       return Result::Problem;
     }
     if (!std::isfinite(*value)) {

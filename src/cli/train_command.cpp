@@ -181,11 +181,12 @@ bool prepareNetwork(Session& session, const TrainOptions& options, Reporter& rep
 
 void reportOutcome(const Session& session, const RunSummary& summary, Reporter& reporter) {
   if (summary.epochsRun == 0 && summary.reason == StopReason::EpochLimit)
-    reporter.report("Warning",
-                    formatC("The epoch limit of %d was already reached: nothing was trained.\nThe weights have "
-                            "%u epochs; --epochs counts all of them, so give a larger limit to train on.",
-                            session.config.maxEpochs(), session.epochCount),
-                    MessageIcon::Warning);
+    reporter.report(
+        "Warning",
+        formatC("The epoch limit of %d was already reached: nothing was trained.\nThe weights have "
+                "%u epochs; --epochs counts all of them, so give a larger limit to train on.",
+                session.config.maxEpochs(), session.epochCount),
+        MessageIcon::Warning);
   if (diverged(summary))
     reporter.report("Warning",
                     "Training diverged: the training error is no longer a finite number.\nTry a smaller "

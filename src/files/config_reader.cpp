@@ -327,19 +327,20 @@ Outcome ConfigParser::readHidden(const KeyDefinition& entry) {
 // setting undefined; the file is refused rather than half-read silently.
 Outcome ConfigParser::invalidValue(const KeyDefinition& entry, std::size_t position) {
   const std::size_t line = cursor_.lineNumberAt(position);
-  reporter_.report("Error",
-                   formatC("%.*s contains an invalid value for [%s] in line %zu.",
-                           static_cast<int>(fileTitle_.size()), fileTitle_.data(), upperKey(entry.key).c_str(),
-                           line),
-                   MessageIcon::Error);
+  reporter_.report(
+      "Error",
+      formatC("%.*s contains an invalid value for [%s] in line %zu.", static_cast<int>(fileTitle_.size()),
+              fileTitle_.data(), upperKey(entry.key).c_str(), line),
+      MessageIcon::Error);
   return Outcome::Stop;
 }
 
 Outcome ConfigParser::refuse(const KeyDefinition& entry, std::size_t position, const std::string& problem) {
-  reporter_.report("Error",
-                   formatC("%.*s: [%s] in line %zu %s.", static_cast<int>(fileTitle_.size()), fileTitle_.data(),
-                           upperKey(entry.key).c_str(), cursor_.lineNumberAt(position), problem.c_str()),
-                   MessageIcon::Error);
+  reporter_.report(
+      "Error",
+      formatC("%.*s: [%s] in line %zu %s.", static_cast<int>(fileTitle_.size()), fileTitle_.data(),
+              upperKey(entry.key).c_str(), cursor_.lineNumberAt(position), problem.c_str()),
+      MessageIcon::Error);
   return Outcome::Stop;
 }
 

@@ -50,7 +50,7 @@ enum class WeightsLoad {
 
 // Where loading stopped, for the message.
 struct WeightsProblem {
-  std::size_t valuesRead = 0;   // weights and biases read before the problem
+  std::size_t valuesRead = 0;    // weights and biases read before the problem
   std::size_t valuesNeeded = 0;  // weights and biases of the network
   std::size_t line = 0;          // 1-based line of the offending word
   std::string word;              // the offending word (shortened)

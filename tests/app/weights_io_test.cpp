@@ -251,7 +251,8 @@ TEST_F(WeightsFileTest, SavingWithoutANetworkOrAPlaceFails) {
   session.weightsModified = true;
   reporter.messages.clear();
   EXPECT_FALSE(saveWeightsFile(session, dir / "missing" / "x.wts", reporter));
-  EXPECT_EQ(onlyMessage(), "Error: Unable to open weights file x.wts\nWeights not saved\nNo such file or directory");
+  EXPECT_EQ(onlyMessage(),
+            "Error: Unable to open weights file x.wts\nWeights not saved\nNo such file or directory");
   EXPECT_TRUE(session.weightsModified);
   EXPECT_TRUE(saveWeightsFile(session, dir / "x.wts", reporter));
   EXPECT_FALSE(session.weightsModified);

@@ -204,7 +204,8 @@ const std::vector<Prepared>& prepared() {
 
 // Writes the code as the menu command does, with the case's scaling switch
 // and a network file path that holds every comment terminator.
-bool writeCode(const Prepared& p, bool (*writer)(const Network&, const fs::path&, const std::string&, std::string*),
+bool writeCode(const Prepared& p,
+               bool (*writer)(const Network&, const fs::path&, const std::string&, std::string*),
                const fs::path& path) {
   scalingEnabled = p.clientCase->scaling ? 1 : 0;
   const bool written =

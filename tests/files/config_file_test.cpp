@@ -210,8 +210,9 @@ TEST_F(ConfigFileTest, UnreadableValuesAreRefusedWithTheirLine) {
       {"\n[OUTPUT] 9\n",
        "test.net: [OUTPUT] in line 2 names activation 9; the activations are 1 logistic, 2 tanh, 3 linear "
        "and 4 Gaussian."},
-      {"[HIDDEN2] 4 0\n", "test.net: [HIDDEN2] in line 1 names activation 0; the activations are 1 logistic, "
-                          "2 tanh, 3 linear and 4 Gaussian."},
+      {"[HIDDEN2] 4 0\n",
+       "test.net: [HIDDEN2] in line 1 names activation 0; the activations are 1 logistic, "
+       "2 tanh, 3 linear and 4 Gaussian."},
       {"[MINWEIGHTS] 5\n[MAXWEIGHTS] -5\n",
        "test.net: the minimum weight 5 ([MINWEIGHTS], line 1) is above the maximum weight -5 ([MAXWEIGHTS], "
        "line 2)."},

@@ -22,7 +22,7 @@ struct ProcessResult {
 struct ProcessOptions {
   std::string input;
   std::optional<std::chrono::milliseconds> signalAfter;
-  int signal = 2;  // SIGINT
+  int signal = 2;          // SIGINT
   std::string stdinPath;   // standard input from this file instead of `input`
   std::string stdoutPath;  // standard output into this file instead of `out`
   std::chrono::seconds timeLimit{60};
