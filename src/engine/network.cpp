@@ -48,10 +48,12 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
   for (std::vector<double>* range : {&fromMin, &fromMax, &toMin, &toMax}) range->assign(columns, 0.0);
   outputError.assign(static_cast<std::size_t>(outputCount()), 0.0);
   outputErrorData.assign(static_cast<std::size_t>(outputCount()), 0.0);
-  for (auto* factors : {&scale_.inFactor, &scale_.inFactorFromMin})
-    factors->assign(static_cast<std::size_t>(inputCount()), 0.0);
-  for (auto* factors : {&scale_.outFactor, &scale_.outFactorFromMin, &scale_.unFactor, &scale_.unFactorToMin})
-    factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
+  for (ScaleCache* cache : {&scale_, &recallScale_}) {
+    for (auto* factors : {&cache->inFactor, &cache->inFactorFromMin})
+      factors->assign(static_cast<std::size_t>(inputCount()), 0.0);
+    for (auto* factors : {&cache->outFactor, &cache->outFactorFromMin, &cache->unFactor, &cache->unFactorToMin})
+      factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
+  }
   blockScratch_.assign(
       kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())), 0.0);
   randomizeWeights();
@@ -81,6 +83,25 @@ void Network::setLayerType(int layerIndex, ActivationType type) {
 void Network::setWeightLimits(double min, double max) {
   minWeight = min;
   maxWeight = max;
+}
+
+void Network::copyParametersFrom(const Network& source) {
+  assert(std::equal(layerSizes_.begin(), layerSizes_.end(), source.layerSizes_.begin(), source.layerSizes_.end()));
+  const auto copy = [](const auto& from, auto&& to) { std::copy(from.begin(), from.end(), to.begin()); };
+  copy(source.weights.all(), weights.all());
+  copy(source.biases.all(), biases.all());
+  copy(source.weightRates.all(), weightRates.all());
+  copy(source.biasRates.all(), biasRates.all());
+  copy(source.layerTypes, layerTypes);
+  copy(source.saturationHigh, saturationHigh);
+  copy(source.saturationLow, saturationLow);
+  for (auto [from, to] : {std::pair{&source.fromMin, &fromMin}, std::pair{&source.fromMax, &fromMax},
+                          std::pair{&source.toMin, &toMin}, std::pair{&source.toMax, &toMax}})
+    copy(*from, *to);
+  rangesSet = source.rangesSet;
+  minWeight = source.minWeight;
+  maxWeight = source.maxWeight;
+  method = source.method;
 }
 
 void Network::setLearningRate(double eta) {

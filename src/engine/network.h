@@ -79,8 +79,15 @@ class Network {
   // are small.
   // The set must have targets.
   double evaluate(const PatternView& set, double errorMargin);
-  // The network's response in data units; never touches outputs/netInputs.
+  // The network's response in data units. Writes only recall's own buffers
+  // (recallOutputs and its scale factors), nothing a training pass uses;
+  // one thread at a time may recall.
   void recall(const double* input, double* result);
+
+  // Copies what evaluating and drawing the network need from a network of
+  // the same topology: weights, biases, rates, layer types with their
+  // saturation bounds, scaling ranges and weight limits. Allocates nothing.
+  void copyParametersFrom(const Network& source);
 
   // Weight initialisation and conditioning.
   void randomizeWeights();  // seeds the calling thread's generator from the time
@@ -176,9 +183,20 @@ class Network {
   static constexpr int kPatternBlock = 4;
   Slot ownSlot();
   Slot blockSlot(int k);
+  // The scaling a pass applies: the switch and, per column, the factors of
+  // the mapping and their products with the range ends. Every public
+  // operation refreshes them once, so that a pass over many patterns does
+  // not divide again for each; the arithmetic per pattern is unchanged.
+  // Training and evaluation use scale_, recall its own recallScale_.
+  struct ScaleCache {
+    bool enabled = false;
+    std::vector<double> inFactor, inFactorFromMin;                             // per input
+    std::vector<double> outFactor, outFactorFromMin, unFactor, unFactorToMin;  // per output
+  };
   // Forward pass of up to kPatternBlock patterns, noise drawn in pattern
   // order; slots[k] receives inputs[k].
-  void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma);
+  void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
+                    const ScaleCache& scale);
   void outputErrorInto(const Slot& slot, const double* target) const;
   void deltasInto(const Slot& slot) const;
   // Leaves a block's last pattern in the network's own arrays, as if the
@@ -194,25 +212,18 @@ class Network {
   void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                     PatternUpdate update);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
-  void scaleInputs(const double* input, double noiseSigma, double* layerZero) const;
-  double unscaleOutput(int k, double y) const;
+  void scaleInputs(const ScaleCache& scale, const double* input, double noiseSigma, double* layerZero) const;
+  double unscaleOutput(const ScaleCache& scale, int k, double y) const;
 
-  // The scaling a pass applies: the switch and, per column, the factors of
-  // the mapping and their products with the range ends. Every public
-  // operation refreshes them once, so that a pass over many patterns does
-  // not divide again for each; the arithmetic per pattern is unchanged.
-  struct ScaleCache {
-    bool enabled = false;
-    std::vector<double> inFactor, inFactorFromMin;                             // per input
-    std::vector<double> outFactor, outFactorFromMin, unFactor, unFactorToMin;  // per output
-  };
   void refreshScaling();
+  void refreshScaling(ScaleCache& scale) const;
   void forwardOwn(const double* input, double noiseSigma);
 
   LayerLayout layout_;
   std::vector<int> layerSizes_;
   std::vector<double> blockScratch_;
   ScaleCache scale_;
+  ScaleCache recallScale_;
 };
 
 }  // namespace nodelyx

@@ -23,8 +23,9 @@ Network::Slot Network::blockSlot(int k) {
   return {base, base + neurons, base + 2 * neurons, base + 3 * neurons, base + 3 * neurons + outs};
 }
 
-void Network::refreshScaling() {
-  ScaleCache& s = scale_;
+void Network::refreshScaling() { refreshScaling(scale_); }
+
+void Network::refreshScaling(ScaleCache& s) const {
   s.enabled = scalingEnabled.load(std::memory_order_relaxed) != 0;
   if (!s.enabled) return;
   const auto inputs = static_cast<std::size_t>(inputCount());
@@ -41,28 +42,28 @@ void Network::refreshScaling() {
   }
 }
 
-void Network::scaleInputs(const double* input, double noiseSigma, double* layerZero) const {
+void Network::scaleInputs(const ScaleCache& s, const double* input, double noiseSigma, double* layerZero) const {
   for (int i = 0; i < inputCount(); ++i) {
     const auto c = static_cast<std::size_t>(i);
     const double noise = gaussian(0.0, noiseSigma);
-    if (!scale_.enabled)
+    if (!s.enabled)
       layerZero[i] = noise + input[i];
     else
-      layerZero[i] = scale_.inFactor[c] * input[i] + toMin[c] - scale_.inFactorFromMin[c] + noise;
+      layerZero[i] = s.inFactor[c] * input[i] + toMin[c] - s.inFactorFromMin[c] + noise;
   }
 }
 
-double Network::unscaleOutput(int k, double y) const {
-  if (!scale_.enabled) return y;
+double Network::unscaleOutput(const ScaleCache& s, int k, double y) const {
+  if (!s.enabled) return y;
   const auto at = static_cast<std::size_t>(k);
-  return scale_.unFactor[at] * y + fromMin[static_cast<std::size_t>(inputCount() + k)] -
-         scale_.unFactorToMin[at];
+  return s.unFactor[at] * y + fromMin[static_cast<std::size_t>(inputCount() + k)] - s.unFactorToMin[at];
 }
 
-void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma) {
+void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
+                           const ScaleCache& scale) {
   const double* x[kPatternBlock];
   double* net[kPatternBlock];
-  for (int k = 0; k < count; ++k) scaleInputs(inputs[k], noiseSigma, slots[k].outputs);
+  for (int k = 0; k < count; ++k) scaleInputs(scale, inputs[k], noiseSigma, slots[k].outputs);
   for (int l = 1; l < layerCount(); ++l) {
     const std::size_t start = layout_.neuronStart(l);
     const auto n = static_cast<std::size_t>(layerSize(l));
@@ -85,7 +86,7 @@ void Network::forwardSlots(const Slot* slots, const double* const* inputs, int c
 
 void Network::forwardOwn(const double* input, double noiseSigma) {
   const Slot own = ownSlot();
-  forwardSlots(&own, &input, 1, noiseSigma);
+  forwardSlots(&own, &input, 1, noiseSigma, scale_);
 }
 
 void Network::forward(const double* input, double noiseSigma) {
@@ -166,7 +167,7 @@ double Network::evaluate(const PatternView& set, double errorMargin) {
     const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
     const double* inputs[kPatternBlock];
     for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, 0.0);
+    forwardSlots(slots, inputs, block, 0.0, scale_);
     for (int k = 0; k < block; ++k) {
       outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
       // A NaN error wins every maximum and stays: a diverged network must
@@ -188,13 +189,14 @@ double Network::evaluate(const PatternView& set, double errorMargin) {
 }
 
 void Network::recall(const double* input, double* result) {
-  // Recall has buffers of its own, so that a plot never disturbs training;
-  // its net inputs are not kept.
+  // Recall has buffers and scale factors of its own, so that evaluating for
+  // a plot or a file never writes what a training pass reads; its net
+  // inputs are not kept.
   const Slot slot{recallOutputs.all().data(), recallOutputs.all().data(), nullptr, nullptr, nullptr};
-  refreshScaling();
-  forwardSlots(&slot, &input, 1, 0.0);
+  refreshScaling(recallScale_);
+  forwardSlots(&slot, &input, 1, 0.0, recallScale_);
   const double* y = recallOutputs.layer(layerCount() - 1);
-  for (int k = 0; k < outputCount(); ++k) result[k] = unscaleOutput(k, y[k]);
+  for (int k = 0; k < outputCount(); ++k) result[k] = unscaleOutput(recallScale_, k, y[k]);
 }
 
 }  // namespace nodelyx

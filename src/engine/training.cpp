@@ -80,7 +80,7 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
     const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
     const double* inputs[kPatternBlock];
     for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, inputNoise);
+    forwardSlots(slots, inputs, block, inputNoise, scale_);
     const Slot* trained[kPatternBlock];
     double factors[kPatternBlock];
     int trainedCount = 0;
