@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cassert>
+
 #include "files/data_read_job.h"
 
 namespace nodelyx {
@@ -13,8 +15,50 @@ unsigned long long defaultNetworkMemoryLimit() {
   return static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize) / 2;
 }
 
+namespace {
+
+const char* refusalText(BusyRefusal what) {
+  switch (what) {
+    case BusyRefusal::NewNetwork:
+      return "Cannot create new network at this time.\nYou must first stop training the current network.";
+    case BusyRefusal::LoadFiles:
+      return "Files cannot be loaded while training is in process.\nStop training the current network and try "
+             "again.";
+    case BusyRefusal::ScaleData:
+      return "Cannot scale data at this time.\nYou must first stop training the current network.";
+    case BusyRefusal::ChangeTopology:
+      return "The topology cannot be changed while training is in process.\nStop training the current "
+             "network and try again.";
+    case BusyRefusal::ChangeWeights:
+      return "The weights cannot be changed while training is in process.\nStop training the current network "
+             "and try again.";
+    case BusyRefusal::SaveWeights:
+      return "The weights cannot be saved while training is in process.\nStop training the current network "
+             "and try again.";
+    case BusyRefusal::TestNetwork:
+      return "The network cannot be tested while training is in process.\nStop training the current network "
+             "and try again.";
+  }
+  return "";
+}
+
+}  // namespace
+
+bool Session::refuseWhileTraining(BusyRefusal what, Reporter& reporter) {
+  settleRun();
+  if (!runActive()) return false;
+  reporter.report("Warning", refusalText(what), MessageIcon::Warning);
+  return true;
+}
+
+void Session::settleRun() {
+  if (activeRun_ && !runActive()) activeRun_->settle();
+}
+
 void Session::discardNetwork() {
+  assert(!runActive());
   network.reset();
+  snapshots.reset();
   weightsModified = false;
   weightsLoaded = false;
   config.setWeightsFile({});
@@ -30,12 +74,14 @@ void Session::resetErrorSamples() {
 }
 
 void Session::discardTrainingSet() {
+  assert(!runActive());
   trainingSet.clear();
   config.setTrainingFile({});
   notify(SessionEvent::TrainingSetChanged);
 }
 
 void Session::discardTestingSet() {
+  assert(!runActive());
   testingSet.clear();
   config.setTestFile({});
   notify(SessionEvent::TestingSetChanged);
@@ -82,6 +128,7 @@ void applyTestingSet(Session& session, const DataReadRequest& request, PatternSe
 }  // namespace
 
 void applyDataRead(Session& session, const DataReadRequest& request, DataReadOutcome&& outcome) {
+  assert(!session.runActive());
   const bool training = request.kind == DataKind::Training;
   if (training) {
     session.discardTrainingSet();
@@ -98,6 +145,7 @@ void applyDataRead(Session& session, const DataReadRequest& request, DataReadOut
 
 bool loadDataFile(Session& session, DataKind kind, const std::filesystem::path& path,
                   const DataReadCallbacks& callbacks, Reporter& reporter) {
+  if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   const DataReadRequest request = makeDataReadRequest(session, kind, path);
   DataReadOutcome outcome = readDataFileOnWorker(request, callbacks, reporter);
   const bool loaded = outcome.ok;

@@ -51,6 +51,12 @@ void resetSession(Session& session) {
   session.weightsModified = false;
 }
 
+bool newSession(Session& session, Reporter& reporter) {
+  if (session.refuseWhileTraining(BusyRefusal::NewNetwork, reporter)) return false;
+  resetSession(session);
+  return true;
+}
+
 bool SessionFileActions::open(FileKind kind, const std::string& path) {
   lastOpenFailure_.clear();
   switch (kind) {
@@ -74,6 +80,7 @@ bool SessionFileActions::save(FileKind kind, const std::string& path) {
     case FileKind::Weights:
       return saveWeightsFile(session_, path, reporter_);
     case FileKind::Output:
+      if (session_.refuseWhileTraining(BusyRefusal::TestNetwork, reporter_)) return false;
       if (!session_.network || !session_.testingDataLoaded()) return false;
       return writeOutputFile(path, *session_.network, session_.testingSet, session_.config.outputCount(),
                              outputChoices);
@@ -86,6 +93,7 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
                        bool keepMissingWeights, CompanionStates* states) {
+  if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   resetSession(session);
   CompanionStates ignored;
   CompanionStates& result = states ? *states : ignored;

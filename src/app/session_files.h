@@ -16,8 +16,10 @@
 namespace nodelyx {
 
 // The settings of a new network: everything discarded, the panel defaults,
-// automatic scaling on, untitled, nothing modified.
+// automatic scaling on, untitled, nothing modified. Not while a run is
+// active: newSession() is the New command, which refuses then.
 void resetSession(Session& session);
+bool newSession(Session& session, Reporter& reporter);
 
 class SessionFileActions : public FileActions {
  public:
@@ -69,8 +71,8 @@ struct CompanionStates {
 // that was opened, or emptied when it could not be (without a chooser, a
 // missing file is reported as "Could not read file NAME"). False, after the
 // message "Could not read file NAME", when the configuration itself cannot
-// be read; true otherwise, whatever became of the companions (states, when
-// given, says). keepMissingWeights: a weights file that does not exist yet
+// be read, or while a run is active (with the warning); true otherwise,
+// whatever became of the companions (states, when given, says). keepMissingWeights: a weights file that does not exist yet
 // is no error; its name stays in the settings (where a training run may
 // save to).
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,

@@ -102,20 +102,63 @@ TrainingRun::~TrainingRun() {
 
 void TrainingRun::wait() {
   if (thread_.joinable()) thread_.join();
+  settle();
 }
 
-void TrainingRun::updateSettings(const RunSettings& settings) {
-  std::lock_guard<std::mutex> lock(settingsMutex_);
-  settings_ = settings;
+void TrainingRun::finish(const std::function<void()>& serviceEvents) {
+  stop();
+  // The worker may be waiting for the GUI thread in a notification; serving
+  // the GUI's events lets it go on to its end.
+  while (active()) {
+    if (serviceEvents) serviceEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  wait();
 }
 
-RunSettings TrainingRun::currentSettings() {
-  std::lock_guard<std::mutex> lock(settingsMutex_);
-  return settings_;
+void TrainingRun::settle() {
+  if (thread_.joinable()) thread_.join();
+  if (session_ == nullptr) return;
+  Session& session = *session_;
+  // Edits made after the worker's last look at the queue still reach the
+  // network, in their order, before anything newer.
+  RunSettings unused = startSettings_;
+  if (session.network) applyEdits(unused);
+  if (finishedRecord_) appendRecord(session.history, std::move(*finishedRecord_));
+  finishedRecord_.reset();
+  session.attachRun(nullptr);
+  session_ = nullptr;
+}
+
+void TrainingRun::post(Edit edit) {
+  std::lock_guard<std::mutex> lock(editsMutex_);
+  edits_.push_back(std::move(edit));
+  pendingEdits_.store(edits_.size(), std::memory_order_release);
+}
+
+void TrainingRun::postEdit(NetworkEdit edit) {
+  post([edit = std::move(edit)](Network& net, RunSettings&) { edit(net); });
+}
+
+void TrainingRun::settingsChanged(const NetworkConfig& config) {
+  post([settings = runSettingsOf(config)](Network&, RunSettings& current) { current = settings; });
+}
+
+void TrainingRun::applyEdits(RunSettings& settings) {
+  // An epoch without edits pays one atomic load.
+  if (pendingEdits_.load(std::memory_order_acquire) == 0) return;
+  std::vector<Edit> edits;
+  {
+    std::lock_guard<std::mutex> lock(editsMutex_);
+    edits.swap(edits_);
+    pendingEdits_.store(0, std::memory_order_release);
+  }
+  for (const Edit& edit : edits) edit(*session_->network, settings);
 }
 
 bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& reporter) {
-  if (trainingActive.load() != 0) return false;
+  session.settleRun();
+  if (session.runActive()) return false;
   wait();
   if (!session.trainingDataLoaded()) {
     reporter.report("Error", "Training Data not loaded", MessageIcon::Error);
@@ -131,11 +174,7 @@ bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& 
                     MessageIcon::Error);
     return false;
   }
-  if (!session.network) {
-    session.network = buildNetwork(config, reporter, nullptr, session.networkMemoryLimit);
-    if (!session.network) return false;
-    session.ratesResetPending = true;
-  }
+  if (!session.network && !session.buildNetwork(reporter)) return false;
   Network& net = *session.network;
   net.setTrainingMethod(config.trainingMethod(), adaptiveSettingsOf(config));
   if (session.ratesResetPending) {
@@ -161,14 +200,21 @@ bool TrainingRun::start(Session& session, TrainingObserver* observer, Reporter& 
                     "Cross-validation needs at least two training patterns.\nThis run trains on the one "
                     "pattern without cross-validation.",
                     MessageIcon::Warning);
-  updateSettings(runSettingsOf(config));
+  startSettings_ = runSettingsOf(config);
   record_ = recordTemplate(config);
+  finishedRecord_.reset();
+  {
+    std::lock_guard<std::mutex> lock(editsMutex_);
+    edits_.clear();
+    pendingEdits_.store(0);
+  }
   session_ = &session;
   observer_ = observer;
 
   keepTraining.store(1);
   session.networkModified = session.weightsModified = true;
-  trainingActive.store(1);
+  session.trainingActive.store(1);
+  session.attachRun(this);
   if (observer_) observer_->trainingStarted();
   thread_ = std::thread(&TrainingRun::run, this);
   return true;
@@ -180,10 +226,11 @@ void TrainingRun::run() {
   RunSummary summary;
   EpochStatistics stats;
   Session& session = *session_;
+  RunSettings settings = startSettings_;
   bool epochRan = false;
   if (keepTraining.load() != 0) {
     for (;;) {
-      const RunSettings settings = currentSettings();
+      applyEdits(settings);
       thinSamples(session.samples);
       if (static_cast<long long>(session.epochCount) >= settings.maxEpochs) {
         summary.reason = StopReason::EpochLimit;
@@ -194,6 +241,7 @@ void TrainingRun::run() {
       ++summary.epochsRun;
       stats.epoch = ++session.epochCount;
       measureTesting(settings, stats);
+      session.snapshots.offer(*session.network, session.epochCount);
       if (observer_) observer_->epochFinished(stats);
       if ((session.epochCount - 1) % session.samples.interval == 0) storeSample();
       if (criterionMet(settings, stats, summary.reason)) break;
@@ -211,7 +259,7 @@ void TrainingRun::run() {
   } else {
     summary.reason = StopReason::Stopped;
   }
-  if (!epochRan) measureUntrained(currentSettings(), stats);
+  if (!epochRan) measureUntrained(settings, stats);
   summary.last = stats;
   wrapUp(summary);
 }
@@ -307,11 +355,14 @@ void TrainingRun::wrapUp(RunSummary& summary) {
     record.lastEpoch = session.epochCount;
     record.finalRmsError = trainRmsNow;
     record.finalMaxError = summary.last.trainMaxError;
-    appendRecord(session.history, std::move(record));
+    record.date = currentTimestamp();  // the end of the run, not the time it is settled
+    finishedRecord_ = std::move(record);
   }
+  // A last copy for the readers: the network as the run leaves it.
+  session.snapshots.offer(*session.network, session.epochCount);
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - firstEpoch_).count();
   if (observer_) observer_->trainingEnded(summary);
-  trainingActive.store(0);
+  session.trainingActive.store(0);
 }
 
 }  // namespace nodelyx

@@ -3,18 +3,32 @@
 // errors for the error plot and a history record at the end. The desktop
 // program and the command-line program drive this one implementation.
 //
-// Threads: start() runs on the GUI thread, which must leave the session
-// alone while trainingActive is set (it may call stop() and
-// updateSettings()). The observer is called on the worker thread; a GUI
-// marshals the calls onto its own thread, sampleStored synchronously.
+// Threads. start(), finish(), wait() and the destructor run on the GUI
+// thread; stop() on any thread (a signal handler's flag included). While
+// the session's trainingActive is set the worker owns the network, the
+// epoch count and the error samples (see app/session.h): the GUI changes the
+// network only through the session, which posts the change to the run
+// (postEdit, settingsChanged), and reads it through snapshots, which the
+// worker refreshes between epochs when asked. The run's history record is
+// appended on the GUI thread when the run is settled: by wait() or
+// finish(), or by the session's next operation after the worker has ended.
+//
+// Ending a run. The sample notification is synchronous: a GUI hands it to
+// its own thread and the worker waits for it. A GUI thread that waited for
+// the worker inside its event handling would then wait for itself; so a
+// GUI ends a run with finish(serviceEvents), which asks the run to stop and
+// keeps serving the GUI's events until the worker has ended, then joins.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "app/session.h"
 #include "engine/training_settings.h"
@@ -75,17 +89,25 @@ struct RunSummary {
 class TrainingObserver {
  public:
   virtual ~TrainingObserver() = default;
+  // On the GUI thread, inside start(), before the worker begins.
   virtual void trainingStarted() {}
+  // On the worker thread after each epoch's statistics.
   virtual void epochFinished(const EpochStatistics&) {}
-  // A sample was stored; the run waits until this returns.
+  // On the worker thread: a sample was stored; the run waits until this
+  // returns, so the samples (and the network) may be read meanwhile.
   virtual void sampleStored(const ErrorSamples&) {}
+  // On the worker thread, its last call: the run has ended (the session's
+  // trainingActive is cleared right after). The history record is not
+  // appended yet; settle the run (wait()) to append it.
   virtual void trainingEnded(const RunSummary&) {}
 };
 
-class TrainingRun {
+class TrainingRun final : public ActiveRun {
  public:
   TrainingRun() = default;
-  ~TrainingRun();  // stops and joins a run still going
+  // Stops and joins a run still going. A GUI finishes the run with
+  // finish() first: joining here does not serve its events.
+  ~TrainingRun() override;
   TrainingRun(const TrainingRun&) = delete;
   TrainingRun& operator=(const TrainingRun&) = delete;
 
@@ -100,35 +122,49 @@ class TrainingRun {
   // or when the training error stops being a finite number (divergence). A
   // run that trains no epoch adds no history record.
   bool start(Session& session, TrainingObserver* observer, Reporter& reporter);
-  // Asks the run to stop after the current epoch.
+  // Asks the run to stop after the current epoch. Any thread.
   void stop() { keepTraining.store(0); }
-  // Waits for the worker to end.
+  // Waits for the worker to end and settles the run. GUI thread.
   void wait();
-  // New settings for the epochs still to come.
-  void updateSettings(const RunSettings& settings);
+  // Stops the run and serves the GUI's events (serviceEvents, called
+  // repeatedly; may be empty) until the worker has ended, then settles it.
+  // Returns only when nothing of the run is left running. GUI thread.
+  void finish(const std::function<void()>& serviceEvents);
+  // Whether the worker is running (started and not yet ended).
+  bool active() const { return session_ != nullptr && session_->runActive(); }
+
+  // ActiveRun: edits and settings for the coming epochs, in order.
+  void postEdit(NetworkEdit edit) override;
+  void settingsChanged(const NetworkConfig& config) override;
+  void settle() override;
 
   std::atomic<int> keepTraining{0};
-  std::atomic<int> trainingActive{0};
 
   // Read after the run (or by the observer on the worker thread).
   double trainRmsNow = 0, testRmsNow = 0, xvalRmsNow = 0;
   std::uint32_t xvalSplit = 0;
 
  private:
+  using Edit = std::function<void(Network&, RunSettings&)>;
+
   void run();
+  void applyEdits(RunSettings& settings);
   void trainOneEpoch(const RunSettings& settings, EpochStatistics& stats);
   void measureTesting(const RunSettings& settings, EpochStatistics& stats);
   void measureUntrained(const RunSettings& settings, EpochStatistics& stats);
   void storeSample();
   bool criterionMet(const RunSettings& settings, const EpochStatistics& stats, StopReason& reason) const;
   void wrapUp(RunSummary& summary);
-  RunSettings currentSettings();
+  void post(Edit edit);
 
   Session* session_ = nullptr;
   TrainingObserver* observer_ = nullptr;
-  std::mutex settingsMutex_;
-  RunSettings settings_;
+  RunSettings startSettings_;  // the settings at start, before any edit
+  std::mutex editsMutex_;      // guards edits_
+  std::vector<Edit> edits_;
+  std::atomic<std::size_t> pendingEdits_{0};
   TrainingRecord record_;
+  std::optional<TrainingRecord> finishedRecord_;  // appended when settled
   std::chrono::steady_clock::time_point firstEpoch_;
   std::thread thread_;
 };

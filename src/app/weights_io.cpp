@@ -79,6 +79,7 @@ std::string loadFailureText(WeightsLoad result, const WeightsProblem& problem, s
 
 bool openWeightsText(Session& session, std::string_view text, std::string_view fileTitle,
                      const std::filesystem::path& path, Reporter& reporter) {
+  if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   session.discardNetwork();
   const std::optional<WeightsHeader> header = readWeightsHeader(text, fileTitle, reporter);
   if (!header) return false;
@@ -113,6 +114,7 @@ bool openWeightsText(Session& session, std::string_view text, std::string_view f
 
 bool openWeightsFile(Session& session, const std::filesystem::path& path, Reporter& reporter,
                      std::string* openFailure) {
+  if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   std::string text;
   if (!readWholeFile(path, text, openFailure)) {
     session.discardNetwork();
@@ -122,6 +124,7 @@ bool openWeightsFile(Session& session, const std::filesystem::path& path, Report
 }
 
 bool saveWeightsFile(Session& session, const std::filesystem::path& path, Reporter& reporter) {
+  if (session.refuseWhileTraining(BusyRefusal::SaveWeights, reporter)) return false;
   if (!session.network) {
     reporter.report("Error", "Unable to save weights - Network not initialized", MessageIcon::Error);
     return false;

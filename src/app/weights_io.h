@@ -12,7 +12,8 @@
 
 namespace nodelyx {
 
-// Replaces the network with the one in the file. False (after a message,
+// Replaces the network with the one in the file; refused (false, with the
+// warning) while a run is active, as is saving. False (after a message,
 // except when the file cannot be read: then openFailure, when given,
 // receives the system's reason) leaves no network and an empty history;
 // data sets whose counts conflict with the file are discarded with a

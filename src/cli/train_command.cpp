@@ -173,10 +173,7 @@ bool companionsLoaded(const CompanionStates& states, const Session& session, Rep
 bool prepareNetwork(Session& session, const TrainOptions& options, Reporter& reporter) {
   if (session.network) return true;
   const std::uint32_t seed = options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
-  session.network = buildNetwork(session.config, reporter, &seed, session.networkMemoryLimit);
-  if (!session.network) return false;
-  session.ratesResetPending = true;
-  return true;
+  return session.buildNetwork(reporter, &seed);
 }
 
 void reportOutcome(const Session& session, const RunSummary& summary, Reporter& reporter) {

@@ -72,7 +72,7 @@ class TrainingRunTest : public ::testing::Test {
   RunSummary runToEnd() {
     EXPECT_TRUE(run.start(session, &observer, reporter));
     run.wait();
-    EXPECT_EQ(run.trainingActive.load(), 0);
+    EXPECT_FALSE(session.runActive());
     EXPECT_EQ(run.keepTraining.load(), 0);
     return observer.last;
   }
