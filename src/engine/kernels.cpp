@@ -2,6 +2,8 @@
 // call to the best one the processor has, chosen once.
 #include "engine/kernels.h"
 
+#include <atomic>
+
 #define NODELYX_KERNELS_NAMESPACE kernels_baseline
 #define NODELYX_KERNEL_TARGET
 #define NODELYX_VECTOR_DOUBLES 2
@@ -64,11 +66,21 @@ const std::vector<Table>& tables() {
   return supported;
 }
 
-const Table* current = nullptr;
+// The table in use: the best the processor supports until useVariant()
+// picks another. Atomic, because the first kernel calls of the training
+// thread and of a reader may come at the same time; a relaxed load costs
+// nothing beside a kernel call.
+std::atomic<const Table*> current{nullptr};
 
 const Table& table() {
-  if (current == nullptr) current = &tables().front();
-  return *current;
+  const Table* chosen = current.load(std::memory_order_acquire);
+  if (chosen == nullptr) {
+    const Table* best = &tables().front();
+    // The first caller installs the best table; a concurrent useVariant() wins.
+    current.compare_exchange_strong(chosen, best, std::memory_order_acq_rel);
+    chosen = current.load(std::memory_order_acquire);
+  }
+  return *chosen;
 }
 
 }  // namespace
@@ -113,7 +125,7 @@ std::vector<const char*> availableVariants() {
 bool useVariant(std::string_view name) {
   for (const Table& t : tables()) {
     if (name == t.name) {
-      current = &t;
+      current.store(&t, std::memory_order_release);
       return true;
     }
   }

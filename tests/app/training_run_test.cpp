@@ -5,10 +5,12 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <thread>
 #include <vector>
 
 #include "app/network_setup.h"
+#include "support/gated_observer.h"
 #include "support/pattern_sets.h"
 
 namespace nodelyx {
@@ -286,6 +288,95 @@ TEST_F(TrainingRunTest, CrossValidationNeedsTwoPatterns) {
   EXPECT_EQ(run.xvalSplit, 0u);
   EXPECT_TRUE(std::isfinite(summary.last.trainPercent));
   EXPECT_EQ(summary.last.xvalRms, 0.0);
+}
+
+TEST_F(TrainingRunTest, FinishingFromTheGuiThreadNeverWaitsForItself) {
+  session.config.setMaxEpochs(100000000);
+  // The notification is answered only when the GUI thread serves its events.
+  testing::GatedObserver gate;
+  ASSERT_TRUE(run.start(session, &gate, reporter));
+  gate.waitUntilHeld();
+  run.finish([&] { gate.serve(); });
+  EXPECT_FALSE(session.runActive());
+  EXPECT_EQ(session.history.size(), 1u);
+
+  // The notification returns only once the run has been told to stop; the
+  // destructor ends such a run too.
+  class UntilStopped : public TrainingObserver {
+   public:
+    explicit UntilStopped(const TrainingRun*& run) : run_(run) {}
+    void sampleStored(const ErrorSamples&) override {
+      entered.store(true);
+      while (run_->keepTraining.load() != 0) std::this_thread::yield();
+    }
+    std::atomic<bool> entered{false};
+
+   private:
+    const TrainingRun*& run_;
+  };
+  const TrainingRun* current = &run;
+  UntilStopped untilStopped(current);
+  ASSERT_TRUE(run.start(session, &untilStopped, reporter));
+  while (!untilStopped.entered.load()) std::this_thread::yield();
+  run.finish({});
+  EXPECT_EQ(session.history.size(), 2u);
+  {
+    TrainingRun other;
+    current = &other;
+    untilStopped.entered.store(false);
+    ASSERT_TRUE(other.start(session, &untilStopped, reporter));
+    while (!untilStopped.entered.load()) std::this_thread::yield();
+  }
+  EXPECT_FALSE(session.runActive());
+  EXPECT_EQ(session.history.size(), 3u);
+}
+
+// Under ThreadSanitizer this is the check that the run, a snapshot reader
+// on another thread and a GUI thread posting edits share nothing unguarded.
+TEST_F(TrainingRunTest, ManyShortRunsWithAReaderEditsAndStopsAtRandomMoments) {
+  session.config.setMaxEpochs(100000000);
+  std::atomic<bool> done{false};
+  std::atomic<int> evaluated{0};
+  std::thread reader([&] {
+    const double input[] = {0.25, 0.75};
+    double output = 0;
+    while (!done.load()) {
+      if (const auto snapshot = session.snapshots.latest()) {
+        snapshot->network.recall(input, &output);
+        evaluated.fetch_add(1);
+      }
+      std::this_thread::yield();
+    }
+  });
+  std::mt19937 random(7);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  double rate = 0.5;
+  for (int r = 0; r < 30; ++r) {
+    ASSERT_TRUE(run.start(session, &observer, reporter));
+    for (int step = pick(6); step > 0; --step) {
+      std::this_thread::sleep_for(std::chrono::microseconds(pick(2000)));
+      switch (pick(4)) {
+        case 0:
+          session.setLearningRate(rate = 0.1 + 0.01 * pick(50));
+          break;
+        case 1:
+          session.setMomentum(0.01 * pick(90));
+          break;
+        case 2:
+          session.config.setErrorMargin(0.01 * pick(50));
+          session.runSettingsChanged();
+          break;
+        default:
+          session.networkSnapshot();
+      }
+    }
+    run.finish({});
+    ASSERT_FALSE(session.runActive());
+    EXPECT_EQ(session.network->weightRates.at(1, 0, 0), rate) << "run " << r << ": every edit arrived";
+  }
+  done.store(true);
+  reader.join();
+  EXPECT_GT(evaluated.load(), 0);
 }
 
 }  // namespace

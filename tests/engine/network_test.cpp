@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "support/pattern_table.h"
@@ -188,6 +189,27 @@ TEST_F(NetworkTest, RecallLeavesTheTrainingBuffersAlone) {
   net.forward(b, 0.0);
   EXPECT_EQ(result[0], net.outputs.at(2, 0));
   EXPECT_EQ(result[1], net.outputs.at(2, 1));
+}
+
+// Under ThreadSanitizer: recall on one thread and evaluate on another write
+// nothing the other reads (recall has buffers and scale factors of its own).
+TEST_F(NetworkTest, RecallAndEvaluateOnOneNetworkShareNothing) {
+  scalingEnabled = 1;
+  const int sizes[] = {2, 4, 1};
+  Network net(sizes, -100, 100);
+  net.randomizeWeights(9);
+  const PatternTable set(2, 1, {{0, 1, 5}, {2, 3, 7}, {4, 5, 9}});
+  net.fromMin.assign(3, 0.0);
+  net.fromMax.assign(3, 10.0);
+  net.toMin.assign(3, -1.0);
+  net.toMax.assign(3, 1.0);
+  std::thread reader([&] {
+    const double input[] = {1.5, 2.5};
+    double output = 0;
+    for (int k = 0; k < 2000; ++k) net.recall(input, &output);
+  });
+  for (int k = 0; k < 2000; ++k) net.evaluate(set.view(), 0.1);
+  reader.join();
 }
 
 TEST_F(NetworkTest, NetworkWithoutHiddenLayersAndSingleNeurons) {
