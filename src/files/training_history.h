@@ -1,7 +1,8 @@
 // The history of the training runs that produced the current weights: one
 // record per run, written after the weights in a weights file and read back
-// with them. Owned by the session; the training run appends to it when it
-// ends (on the GUI thread, after the worker has finished).
+// with them. Owned by the session, GUI thread only: the training run's
+// record is appended when the run is settled on the GUI thread, after its
+// worker has ended (see app/training_run.h).
 #pragma once
 
 #include <array>
