@@ -22,7 +22,8 @@ const char* refusalText(BusyRefusal what) {
     case BusyRefusal::NewNetwork:
       return "Cannot create new network at this time.\nYou must first stop training the current network.";
     case BusyRefusal::LoadFiles:
-      return "Files cannot be loaded while training is in process.\nStop training the current network and try "
+      return "Files cannot be loaded while training is in process.\nStop training the current network and "
+             "try "
              "again.";
     case BusyRefusal::ScaleData:
       return "Cannot scale data at this time.\nYou must first stop training the current network.";

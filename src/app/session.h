@@ -34,11 +34,11 @@
 namespace nodelyx {
 
 enum class SessionEvent {
-  NetworkDiscarded,    // statistics fields empty, Save Weights off
+  NetworkDiscarded,  // statistics fields empty, Save Weights off
   TrainingSetChanged,
   TestingSetChanged,
-  WeightsChanged,      // randomized or perturbed: redraw what shows the weights
-  StatisticsCleared,   // both statistics columns empty, the error plot rescaled
+  WeightsChanged,     // randomized or perturbed: redraw what shows the weights
+  StatisticsCleared,  // both statistics columns empty, the error plot rescaled
 };
 
 class SessionObserver {
@@ -49,7 +49,15 @@ class SessionObserver {
 };
 
 // What an operation refused while a run is active was; each has its warning.
-enum class BusyRefusal { NewNetwork, LoadFiles, ScaleData, ChangeTopology, ChangeWeights, SaveWeights, TestNetwork };
+enum class BusyRefusal {
+  NewNetwork,
+  LoadFiles,
+  ScaleData,
+  ChangeTopology,
+  ChangeWeights,
+  SaveWeights,
+  TestNetwork
+};
 
 // A change for the network that must not race with an epoch.
 using NetworkEdit = std::function<void(Network&)>;

@@ -72,9 +72,8 @@ struct CompanionStates {
 // missing file is reported as "Could not read file NAME"). False, after the
 // message "Could not read file NAME", when the configuration itself cannot
 // be read, or while a run is active (with the warning); true otherwise,
-// whatever became of the companions (states, when given, says). keepMissingWeights: a weights file that does not exist yet
-// is no error; its name stays in the settings (where a training run may
-// save to).
+// whatever became of the companions (states, when given, says). keepMissingWeights: a weights file that does
+// not exist yet is no error; its name stays in the settings (where a training run may save to).
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,

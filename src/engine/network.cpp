@@ -51,7 +51,8 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
   for (ScaleCache* cache : {&scale_, &recallScale_}) {
     for (auto* factors : {&cache->inFactor, &cache->inFactorFromMin})
       factors->assign(static_cast<std::size_t>(inputCount()), 0.0);
-    for (auto* factors : {&cache->outFactor, &cache->outFactorFromMin, &cache->unFactor, &cache->unFactorToMin})
+    for (auto* factors :
+         {&cache->outFactor, &cache->outFactorFromMin, &cache->unFactor, &cache->unFactorToMin})
       factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
   }
   blockScratch_.assign(
@@ -86,7 +87,8 @@ void Network::setWeightLimits(double min, double max) {
 }
 
 void Network::copyParametersFrom(const Network& source) {
-  assert(std::equal(layerSizes_.begin(), layerSizes_.end(), source.layerSizes_.begin(), source.layerSizes_.end()));
+  assert(std::equal(layerSizes_.begin(), layerSizes_.end(), source.layerSizes_.begin(),
+                    source.layerSizes_.end()));
   const auto copy = [](const auto& from, auto&& to) { std::copy(from.begin(), from.end(), to.begin()); };
   copy(source.weights.all(), weights.all());
   copy(source.biases.all(), biases.all());

@@ -42,7 +42,8 @@ void Network::refreshScaling(ScaleCache& s) const {
   }
 }
 
-void Network::scaleInputs(const ScaleCache& s, const double* input, double noiseSigma, double* layerZero) const {
+void Network::scaleInputs(const ScaleCache& s, const double* input, double noiseSigma,
+                          double* layerZero) const {
   for (int i = 0; i < inputCount(); ++i) {
     const auto c = static_cast<std::size_t>(i);
     const double noise = gaussian(0.0, noiseSigma);

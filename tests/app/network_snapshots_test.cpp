@@ -74,7 +74,8 @@ TEST_F(NetworkSnapshotsTest, DuringARunTheWorkerTakesThemBetweenEpochsWhenAsked)
   const auto snapshot = session.networkSnapshot();
   ASSERT_NE(snapshot, nullptr);
   EXPECT_EQ(snapshot->epoch, 2u);
-  EXPECT_TRUE(sameResponse(snapshot->network, *session.network)) << "the worker is held: nothing changed since";
+  EXPECT_TRUE(sameResponse(snapshot->network, *session.network))
+      << "the worker is held: nothing changed since";
   gate.releaseOne();
   gate.waitUntilHeld();
   EXPECT_EQ(session.networkSnapshot()->epoch, 3u);

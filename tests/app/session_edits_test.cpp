@@ -72,12 +72,13 @@ TEST_F(SessionEditsTest, EditsReachTheNetworkBetweenEpochsInTheOrderMade) {
   gate.releaseOne();
   gate.waitUntilHeld();
   gate.releaseOne();
-  gate.waitUntilHeld();  // epoch 4, the new limit: the run ends after it
+  gate.waitUntilHeld();       // epoch 4, the new limit: the run ends after it
   session.setMomentum(0.25);  // too late for the worker: applied when the run is settled
   gate.open();
   run.wait();
   using Seen = RecordingGate::Seen;
-  EXPECT_EQ(gate.seen, (std::vector<Seen>{{1, 0.1, 0, 100}, {2, 0.3, 0.5, 100}, {3, 0.3, 0.5, 3}, {4, 0.3, 0.5, 3}}));
+  EXPECT_EQ(gate.seen,
+            (std::vector<Seen>{{1, 0.1, 0, 100}, {2, 0.3, 0.5, 100}, {3, 0.3, 0.5, 3}, {4, 0.3, 0.5, 3}}));
   EXPECT_EQ(session.network->momentum, 0.25);
   EXPECT_EQ(session.config.momentum(), 0.25);
   EXPECT_EQ(session.history.size(), 1u) << "the record is appended when the run is settled";
@@ -99,11 +100,16 @@ TEST_F(SessionEditsTest, OperationsThatWouldChangeWhatTheWorkerOwnsAreRefused) {
       {"training data", [&] { return loadDataFile(session, DataKind::Training, data, {}, reporter); }, load},
       {"weights", [&] { return openWeightsFile(session, weights, reporter); }, load},
       {"configuration",
-       [&] { return openConfiguration(session, net, CompanionOrder::Interactive, actions, {}, {}, reporter); },
+       [&] {
+         return openConfiguration(session, net, CompanionOrder::Interactive, actions, {}, {}, reporter);
+       },
        load},
-      {"new network", [&] { return newSession(session, reporter); }, "Cannot create new network at this time."},
-      {"hidden layers", [&] { return session.setHiddenLayerCount(2, reporter); }, "The topology cannot be changed"},
-      {"hidden size", [&] { return session.setHiddenNeurons(1, 7, reporter); }, "The topology cannot be changed"},
+      {"new network", [&] { return newSession(session, reporter); },
+       "Cannot create new network at this time."},
+      {"hidden layers", [&] { return session.setHiddenLayerCount(2, reporter); },
+       "The topology cannot be changed"},
+      {"hidden size", [&] { return session.setHiddenNeurons(1, 7, reporter); },
+       "The topology cannot be changed"},
       {"randomize", [&] { return session.randomizeWeights(reporter); }, "The weights cannot be changed"},
       {"perturb", [&] { return session.perturbWeights(reporter); }, "The weights cannot be changed"},
       {"save weights", [&] { return saveWeightsFile(session, dir / "y.wts", reporter); },
@@ -119,7 +125,8 @@ TEST_F(SessionEditsTest, OperationsThatWouldChangeWhatTheWorkerOwnsAreRefused) {
     EXPECT_FALSE(c.operation()) << c.name;
     ASSERT_EQ(reporter.messages.size(), 1u) << c.name;
     EXPECT_EQ(reporter.messages[0].title, "Warning") << c.name;
-    EXPECT_EQ(reporter.messages[0].text.rfind(c.message, 0), 0u) << c.name << ": " << reporter.messages[0].text;
+    EXPECT_EQ(reporter.messages[0].text.rfind(c.message, 0), 0u)
+        << c.name << ": " << reporter.messages[0].text;
   }
   EXPECT_EQ(session.network.get(), network);
   EXPECT_EQ(session.config.layerCount(), 3u);
@@ -145,7 +152,8 @@ TEST_F(SessionEditsTest, RandomizeStartsTheWeightsOverAndPerturbKeepsTheirHistor
   ASSERT_EQ(session.history.size(), 1u);
   EventLog log;
   session.setObserver(&log);
-  const std::vector<double> trained(session.network->weights.all().begin(), session.network->weights.all().end());
+  const std::vector<double> trained(session.network->weights.all().begin(),
+                                    session.network->weights.all().end());
   session.weightsModified = false;
   ASSERT_TRUE(session.perturbWeights(reporter));
   EXPECT_TRUE(session.weightsModified);
@@ -162,8 +170,9 @@ TEST_F(SessionEditsTest, RandomizeStartsTheWeightsOverAndPerturbKeepsTheirHistor
   EXPECT_EQ(session.samples.rescaleNeeded, 1);
   EXPECT_TRUE(session.history.empty());
   for (const double w : session.network->weights.all()) EXPECT_LE(std::fabs(w), 2.4 / 3 + 1e-6);
-  EXPECT_EQ(log.events, (std::vector<SessionEvent>{SessionEvent::WeightsChanged, SessionEvent::StatisticsCleared,
-                                                   SessionEvent::WeightsChanged}));
+  EXPECT_EQ(log.events,
+            (std::vector<SessionEvent>{SessionEvent::WeightsChanged, SessionEvent::StatisticsCleared,
+                                       SessionEvent::WeightsChanged}));
   EXPECT_TRUE(reporter.messages.empty());
   session.discardNetwork();
   EXPECT_TRUE(session.randomizeWeights(reporter)) << "without a network nothing happens";
