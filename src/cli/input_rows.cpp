@@ -52,25 +52,21 @@ bool InputRows::fill() {
 bool InputRows::readLine(std::string& line) {
   for (;;) {
     const std::size_t end = buffer_.find('\n', begin_);
-    if (end != std::string::npos) {
-      line.assign(buffer_, begin_, end - begin_);
-      begin_ = end + 1;
-      ++lineNumber_;
-      return true;
-    }
-    if (buffer_.size() - begin_ > maxLineLength_) {
+    // A line too long is refused as soon as it shows, ended or not.
+    if ((end == std::string::npos ? buffer_.size() : end) - begin_ > maxLineLength_) {
       ++lineNumber_;
       problem_ = formatC("Line %zu of the input is longer than %zu characters: it is no row of numbers.",
                          lineNumber_, maxLineLength_);
       return false;
     }
-    if (ended_ || !fill()) {
-      if (!problem_.empty() || begin_ == buffer_.size()) return false;
-      line.assign(buffer_, begin_, std::string::npos);  // a last line without a line end
-      begin_ = buffer_.size();
-      ++lineNumber_;
-      return true;
-    }
+    if (end == std::string::npos && !ended_ && fill()) continue;
+    if (end == std::string::npos && (!problem_.empty() || begin_ == buffer_.size())) return false;
+    // The line, or a last line without a line end.
+    const std::size_t stop = end == std::string::npos ? buffer_.size() : end;
+    line.assign(buffer_, begin_, stop - begin_);
+    begin_ = end == std::string::npos ? stop : stop + 1;
+    ++lineNumber_;
+    return true;
   }
 }
 
@@ -78,11 +74,6 @@ InputRows::Result InputRows::next(std::vector<double>& values) {
   values.clear();
   std::string line;
   if (!readLine(line)) return problem_.empty() ? Result::End : Result::Problem;
-  if (line.size() > maxLineLength_) {
-    problem_ = formatC("Line %zu of the input is longer than %zu characters: it is no row of numbers.",
-                       lineNumber_, maxLineLength_);
-    return Result::Problem;
-  }
   std::size_t k = 0;
   while (k < line.size()) {
     while (k < line.size() && isSeparator(line[k])) ++k;

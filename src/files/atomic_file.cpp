@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+
+#include "files/buffered_reader.h"
 
 namespace nodelyx {
 namespace {
@@ -202,67 +205,55 @@ bool canWriteFile(const std::filesystem::path& path, std::string* reason) {
   return true;
 }
 
+namespace {
+
+// Why a file could not be opened for reading, in the system's words.
+std::string openFailureText(const std::filesystem::path& path, OpenFailure failure, int error) {
+  if (failure != OpenFailure::NotRegular) return systemErrorText(error);
+  std::error_code ignored;
+  return std::filesystem::is_directory(path, ignored) ? systemErrorText(EISDIR) : "Not a regular file";
+}
+
+}  // namespace
+
 bool readWholeFile(const std::filesystem::path& path, std::string& contents, std::string* reason,
                    std::uint64_t maxBytes) {
   contents.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    setReason(reason, systemErrorText(errno));
+  OpenFailure failure = OpenFailure::None;
+  const std::unique_ptr<ByteSource> source = openFileSource(path, &failure);
+  if (!source) {
+    setReason(reason, openFailureText(path, failure, errno));
     return false;
   }
-  struct stat info {};
-  std::string problem;
-  if (::fstat(fd, &info) != 0)
-    problem = systemErrorText(errno);
-  else if (S_ISDIR(info.st_mode))
-    problem = systemErrorText(EISDIR);
-  else if (!S_ISREG(info.st_mode))
-    problem = "Not a regular file";
-  else if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
-    problem = "The file is too large (" + std::to_string(static_cast<std::uint64_t>(info.st_size) >> 20) +
-              " MB) to be one of this program's files";
-  if (!problem.empty()) {
-    ::close(fd);
-    setReason(reason, problem);
+  // The source ends at the size the file had when it was opened.
+  const std::uint64_t size = source->size();
+  if (size > maxBytes) {
+    setReason(reason, "The file is too large (" + std::to_string(size >> 20) +
+                          " MB) to be one of this program's files");
     return false;
   }
-  contents.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
+  contents.resize(static_cast<std::size_t>(size));
+  std::size_t filled = 0;
+  while (filled < contents.size()) {
+    const long got = source->read(contents.data() + filled, contents.size() - filled);
     if (got < 0) {
-      if (errno == EINTR) continue;
-      problem = systemErrorText(errno);
-      break;
+      setReason(reason, systemErrorText(errno));
+      contents.clear();
+      return false;
     }
-    // A file that grows while it is read stops at the limit too.
-    if (contents.size() + static_cast<std::size_t>(got) > maxBytes) {
-      problem = "The file is too large to be one of this program's files";
-      break;
-    }
-    contents.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
   }
-  ::close(fd);
-  if (problem.empty()) return true;
-  contents.clear();
-  setReason(reason, problem);
-  return false;
+  contents.resize(filled);
+  return true;
 }
 
 std::string readFilePrefix(const std::filesystem::path& path, std::size_t count) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return {};
-  struct stat info {};
-  std::string prefix;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    prefix.resize(count);
-    ssize_t got = 0;
-    do got = ::read(fd, prefix.data(), count);
-    while (got < 0 && errno == EINTR);
-    prefix.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  }
-  ::close(fd);
+  const std::unique_ptr<ByteSource> source = openFileSource(path);
+  if (!source) return {};
+  std::string prefix(count, '\0');
+  const long got = source->read(prefix.data(), count);
+  prefix.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return prefix;
 }
 

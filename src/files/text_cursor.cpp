@@ -8,8 +8,6 @@
 namespace nodelyx {
 namespace {
 
-constexpr std::size_t kSeparatedNumberMax = 49;
-
 bool isWhiteSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isSeparator(int c) { return isBlank(c) || isLineEnd(c) || c == ','; }
@@ -103,16 +101,6 @@ std::string_view TextCursor::restOfLine() {
   return text_.substr(start, pos_ - start);
 }
 
-bool TextCursor::skipPast(char c) {
-  const std::size_t found = text_.find(c, pos_);
-  if (found == std::string_view::npos) {
-    pos_ = text_.size();
-    return false;
-  }
-  pos_ = found + 1;
-  return true;
-}
-
 std::optional<double> TextCursor::readDouble(bool allowNonFinite) {
   const std::size_t start = pos_;
   skipWhiteSpace();
@@ -139,13 +127,6 @@ std::optional<long long> TextCursor::readInteger() {
   pos_ += sign + static_cast<std::size_t>(end - digits.data());
   const auto value = static_cast<long long>(magnitude);
   return negative ? -value : value;
-}
-
-double TextCursor::readSeparatedNumber() {
-  while (isSeparator(peek())) ++pos_;
-  const std::size_t start = pos_;
-  while (!atEnd() && !isSeparator(peek()) && pos_ - start < kSeparatedNumberMax) ++pos_;
-  return parseDoublePrefix(text_.substr(start, pos_ - start)).value_or(0.0);
 }
 
 std::optional<double> TextCursor::readSeparatedValue(bool allowNonFinite) {

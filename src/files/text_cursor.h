@@ -39,8 +39,6 @@ class TextCursor {
   bool valueFollows();
   // The characters up to the line end (not included; the cursor stays on it).
   std::string_view restOfLine();
-  // Skips to just after the next occurrence of c; false at the end of text.
-  bool skipPast(char c);
 
   // A number as a stream extractor reads it: white space is skipped, then
   // the longest prefix that forms a number is taken. Nothing is consumed and
@@ -51,12 +49,9 @@ class TextCursor {
   std::optional<double> readDouble(bool allowNonFinite = false);
   std::optional<long long> readInteger();
 
-  // Skips blanks, tabs, line ends and commas, then takes up to 49 characters
-  // up to the next blank, tab, line end or comma and converts their numeric
-  // prefix; an empty or malformed text (or one out of range) gives 0.
-  double readSeparatedNumber();
-  // The same, strictly: nullopt at the end of the text or when the taken
-  // characters are not a number as a whole.
+  // The separator-tolerant reader: skips blanks, tabs, line ends and
+  // commas, then takes the characters up to the next one of them; nullopt
+  // at the end of the text or when they are not a number as a whole.
   std::optional<double> readSeparatedValue(bool allowNonFinite = false);
   // Skips blanks, tabs, line ends and commas; true at the end of the text.
   bool onlySeparatorsLeft();

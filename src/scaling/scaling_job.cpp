@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -27,25 +28,12 @@ std::string notRegularMessage(const std::string& path) {
 
 // Reads a whole scale file; false after setting the message.
 bool readScaleText(const std::string& path, std::string& text, std::string& message) {
-  OpenFailure failure = OpenFailure::None;
-  const std::unique_ptr<ByteSource> source = openFileSource(path, &failure);
-  message = failure == OpenFailure::NotRegular ? notRegularMessage(path)
-                                               : formatC("Could not open file %s", path.c_str());
-  if (!source) return false;
-  try {
-    text.resize(static_cast<std::size_t>(source->size()));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  std::size_t filled = 0;
-  while (filled < text.size()) {
-    const long got = source->read(text.data() + filled, text.size() - filled);
-    if (got < 0) return false;
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  text.resize(filled);
-  return true;
+  if (readWholeFile(path, text)) return true;
+  std::error_code ignored;
+  const bool special =
+      std::filesystem::exists(path, ignored) && !std::filesystem::is_regular_file(path, ignored);
+  message = special ? notRegularMessage(path) : formatC("Could not open file %s", path.c_str());
+  return false;
 }
 
 // One run of the job, from opening the files to committing or dropping

@@ -55,12 +55,12 @@ TEST(TextCursorTest, LeadingBlockAndValueTest) {
 
 TEST(TextCursorTest, SeparatedNumbersAndLineNumbers) {
   TextCursor cursor(" ,\n, 2.5,3\n\nzz");
-  EXPECT_EQ(cursor.readSeparatedNumber(), 2.5);
-  EXPECT_EQ(cursor.readSeparatedNumber(), 3.0);
+  EXPECT_EQ(cursor.readSeparatedValue(), 2.5);
+  EXPECT_EQ(cursor.readSeparatedValue(), 3.0);
   EXPECT_EQ(cursor.lineNumberAt(cursor.position()), 2u);
-  EXPECT_EQ(cursor.readSeparatedNumber(), 0.0);
+  EXPECT_EQ(cursor.readSeparatedValue(), std::nullopt);
   EXPECT_TRUE(cursor.atEnd());
-  EXPECT_EQ(cursor.readSeparatedNumber(), 0.0);
+  EXPECT_EQ(cursor.readSeparatedValue(), std::nullopt);
   EXPECT_EQ(cursor.lineNumberAt(1000), 4u);
 }
 
