@@ -130,6 +130,9 @@ void applyTestingSet(Session& session, const DataReadRequest& request, PatternSe
 
 void applyDataRead(Session& session, const DataReadRequest& request, DataReadOutcome&& outcome) {
   assert(!session.runActive());
+  // A read that failed or was cancelled changes nothing: the set loaded
+  // before stays, with its file and scaling record.
+  if (!outcome.ok) return;
   const bool training = request.kind == DataKind::Training;
   if (training) {
     session.discardTrainingSet();
@@ -137,7 +140,6 @@ void applyDataRead(Session& session, const DataReadRequest& request, DataReadOut
   } else {
     session.discardTestingSet();
   }
-  if (!outcome.ok) return;
   if (training)
     applyTrainingSet(session, request, std::move(outcome.set));
   else
@@ -145,10 +147,11 @@ void applyDataRead(Session& session, const DataReadRequest& request, DataReadOut
 }
 
 bool loadDataFile(Session& session, DataKind kind, const std::filesystem::path& path,
-                  const DataReadCallbacks& callbacks, Reporter& reporter) {
+                  const DataReadCallbacks& callbacks, Reporter& reporter, const DataReader& reader) {
   if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   const DataReadRequest request = makeDataReadRequest(session, kind, path);
-  DataReadOutcome outcome = readDataFileOnWorker(request, callbacks, reporter);
+  DataReadOutcome outcome =
+      reader ? reader(request, callbacks, reporter) : readDataFileOnWorker(request, callbacks, reporter);
   const bool loaded = outcome.ok;
   applyDataRead(session, request, std::move(outcome));
   return loaded;

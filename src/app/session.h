@@ -196,13 +196,17 @@ DataReadRequest makeDataReadRequest(const Session& session, DataKind kind, std::
 // training set that changes the counts discards the network (and a testing
 // set that no longer fits), takes over the counts, and rebuilds the scaling
 // record (widened by the network's own ranges); a testing set sets the
-// counts it declares. Failure or cancel: no set of that kind remains (and no
-// scaling record after a training read); everything else stays.
+// counts it declares. Failure or cancel: nothing changes, the set loaded
+// before stays.
 void applyDataRead(Session& session, const DataReadRequest& request, DataReadOutcome&& outcome);
 
-// Reads on a worker thread, waits, and applies. True when the set loaded.
+// Reads a data file and returns when the reading has ended: the desktop
+// program shows its progress dialog meanwhile. Empty: readDataFileOnWorker.
+using DataReader = std::function<DataReadOutcome(const DataReadRequest&, const DataReadCallbacks&, Reporter&)>;
+
+// Reads (with reader), then applies. True when the set loaded.
 // Refused (false, with the warning) while a run is active.
 bool loadDataFile(Session& session, DataKind kind, const std::filesystem::path& path,
-                  const DataReadCallbacks& callbacks, Reporter& reporter);
+                  const DataReadCallbacks& callbacks, Reporter& reporter, const DataReader& reader = {});
 
 }  // namespace nodelyx

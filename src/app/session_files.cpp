@@ -63,9 +63,9 @@ bool SessionFileActions::open(FileKind kind, const std::string& path) {
     case FileKind::Network:
       return readNetworkConfig(path, session_.config, reporter_, &lastOpenFailure_);
     case FileKind::Training:
-      return loadDataFile(session_, DataKind::Training, path, dataCallbacks, reporter_);
+      return loadDataFile(session_, DataKind::Training, path, dataCallbacks, reporter_, dataReader);
     case FileKind::Testing:
-      return loadDataFile(session_, DataKind::Testing, path, dataCallbacks, reporter_);
+      return loadDataFile(session_, DataKind::Testing, path, dataCallbacks, reporter_, dataReader);
     case FileKind::Weights:
       return openWeightsFile(session_, path, reporter_, &lastOpenFailure_);
     default:
@@ -74,16 +74,24 @@ bool SessionFileActions::open(FileKind kind, const std::string& path) {
 }
 
 bool SessionFileActions::save(FileKind kind, const std::string& path) {
+  lastSaveFailure_.clear();
+  lastSaveCancelled_ = false;
   switch (kind) {
     case FileKind::Network:
-      return writeNetworkConfig(session_.config, path);
+      return writeNetworkConfig(session_.config, path, &lastSaveFailure_);
     case FileKind::Weights:
       return saveWeightsFile(session_, path, reporter_);
     case FileKind::Output:
       if (session_.refuseWhileTraining(BusyRefusal::TestNetwork, reporter_)) return false;
       if (!session_.network || !session_.testingDataLoaded()) return false;
+      // The question comes before the file is touched: a cancel leaves any
+      // earlier file as it was.
+      if (askOutputChoices && !askOutputChoices(outputChoices)) {
+        lastSaveCancelled_ = true;
+        return false;
+      }
       return writeOutputFile(path, *session_.network, session_.testingSet, session_.config.outputCount(),
-                             outputChoices);
+                             outputChoices, &lastSaveFailure_);
     default:
       return false;
   }
@@ -92,7 +100,7 @@ bool SessionFileActions::save(FileKind kind, const std::string& path) {
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights, CompanionStates* states) {
+                       bool keepMissingWeights, CompanionStates* states, const char* failureFormat) {
   if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   resetSession(session);
   CompanionStates ignored;
@@ -105,7 +113,7 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
   std::string configPath = (error ? path : absolute).lexically_normal().string();
   if (!openFileByKind(configPath, FileKind::Network, false, choose, actions, programDirectory) ||
       configPath.empty()) {
-    reportFileMessage(reporter, "Could not read file %s", path.string(), actions.lastOpenFailure());
+    if (failureFormat) reportFileMessage(reporter, failureFormat, path.string(), actions.lastOpenFailure());
     return false;
   }
   session.networkFile = configPath;

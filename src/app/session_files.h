@@ -25,10 +25,14 @@ class SessionFileActions : public FileActions {
  public:
   SessionFileActions(Session& session, Reporter& reporter) : session_(session), reporter_(reporter) {}
 
-  // Progress and the inputs/outputs question for data files.
+  // Progress and the inputs/outputs question for data files, and who
+  // reads them (empty: a worker thread, waited for).
   DataReadCallbacks dataCallbacks;
-  // What an output file holds.
+  DataReader dataReader;
+  // What an output file holds, and the question that sets it before the
+  // file is written (empty: the choices stand; false: cancelled).
   OutputChoices outputChoices;
+  std::function<bool(OutputChoices&)> askOutputChoices;
 
   // Network: reads the configuration over the settings. Training, Testing:
   // loads the set (true when it loaded). Weights: opens the weights.
@@ -40,11 +44,17 @@ class SessionFileActions : public FileActions {
   // Why the last open failed when the file could not be read at all (the
   // system's words); empty otherwise.
   const std::string& lastOpenFailure() const { return lastOpenFailure_; }
+  // Why the last save failed (the system's words), or that the user
+  // cancelled the question before anything was written.
+  const std::string& lastSaveFailure() const { return lastSaveFailure_; }
+  bool lastSaveCancelled() const { return lastSaveCancelled_; }
 
  private:
   Session& session_;
   Reporter& reporter_;
   std::string lastOpenFailure_;
+  std::string lastSaveFailure_;
+  bool lastSaveCancelled_ = false;
 };
 
 // The order in which a configuration's companion files are opened: from
@@ -70,14 +80,16 @@ struct CompanionStates {
 // directory, then in the program's; the name is stored back as the path
 // that was opened, or emptied when it could not be (without a chooser, a
 // missing file is reported as "Could not read file NAME"). False, after the
-// message "Could not read file NAME", when the configuration itself cannot
+// message failureFormat ("Could not read file %s" and its relatives; null:
+// no message, the caller says it), when the configuration itself cannot
 // be read, or while a run is active (with the warning); true otherwise,
 // whatever became of the companions (states, when given, says). keepMissingWeights: a weights file that does
 // not exist yet is no error; its name stays in the settings (where a training run may save to).
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights = false, CompanionStates* states = nullptr);
+                       bool keepMissingWeights = false, CompanionStates* states = nullptr,
+                       const char* failureFormat = "Could not read file %s");
 
 // Where a file named by a configuration in directory base is: a relative
 // name beside the configuration or, when it is not there but in the

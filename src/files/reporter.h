@@ -9,7 +9,8 @@
 
 namespace nodelyx {
 
-enum class MessageIcon { Information, Warning, Error, Question };
+// None: a plain box without an icon.
+enum class MessageIcon { Information, Warning, Error, Question, None };
 
 struct Message {
   std::string title;

@@ -1,0 +1,86 @@
+// The main window's panel as one table: every control with its label, kind,
+// the setting it shows, its accepted range and its group. The window builds
+// its widgets from it, the controller checks and stores edits through it,
+// and the tests walk it; nothing else lists the panel's controls.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "app/control_id.h"
+#include "files/network_config.h"
+
+namespace nodelyx {
+
+enum class PanelGroup {
+  TrainingProperties,
+  StoppingCriteria,
+  TrainingAlgorithm,
+  Weights,
+  NeuronSaturation,
+  NetworkTopology,
+  DataFiles,
+  Statistics,
+  RunButtons,
+};
+
+enum class FieldKind {
+  Float,    // numeric edit, "%g", commitFloatField
+  Integer,  // numeric edit, unsigned decimal, commitIntField
+  Check,    // check box
+  List,     // drop-down list of fixed items
+  Text,     // read-only text the controller writes
+  Button,   // a command
+};
+
+// Where a float field's bounds come from: fixed, or the other weight limit.
+enum class RangeRule { Fixed, UpToMaxWeight, FromMinWeight, UpToMaxHiddenLayers };
+
+struct PanelField {
+  ControlId id;
+  const char* label;  // with "&" before a mnemonic where the control has one
+  FieldKind kind;
+  PanelGroup group;
+  ConfigField setting;  // the field shown (edits, checks); unused otherwise
+  int layer;            // 1..5 for the per-layer fields, else 0
+  double min, max;      // inclusive bounds of Float and Integer fields
+  RangeRule rule;
+  // The statistics fields: the column, for the accessible name
+  // ("Training Avg RMS Error").
+  const char* column;
+};
+
+std::span<const PanelField> panelFields();
+// The row of id, or null when id is not a panel control.
+const PanelField* findPanelField(ControlId id);
+
+// The bounds of a numeric field under the current settings (the weight
+// limits bound each other).
+struct FieldRange {
+  double min;
+  double max;
+};
+FieldRange fieldRange(const PanelField& field, const NetworkConfig& config);
+
+// "Training Avg RMS Error" for the statistics fields, the label (without
+// "&") otherwise: what screen readers announce.
+std::string accessibleName(const PanelField& field);
+
+// The group captions, as the panel shows them.
+const char* groupTitle(PanelGroup group);
+
+// The items of the method list in their order with their codes, and of the
+// activation lists.
+struct MethodItem {
+  const char* text;
+  TrainingMethod method;
+};
+std::span<const MethodItem> methodItems();
+std::span<const char* const> activationItems();  // codes 1..4 in order
+
+inline constexpr double kFloatMax = 3.4028234663852886e+38;
+inline constexpr double kFloatEpsilon = 1.1920928955078125e-07;
+inline constexpr std::uint32_t kMaxHiddenLayers = 5;
+inline constexpr std::uint32_t kMaxHiddenNeurons = 4294967295u;
+
+}  // namespace nodelyx
