@@ -1,0 +1,68 @@
+#include "gui/tool_windows.h"
+
+namespace nodelyx {
+namespace {
+
+std::size_t indexOf(ToolWindow which) { return static_cast<std::size_t>(which); }
+
+// Where a window goes the first time: the plots of the run at the main
+// window's corner, half its size; the analysis plot over the whole main
+// window; the surface plot at the screen's corner.
+QRect firstGeometry(ToolWindow which, const QRect& main) {
+  switch (which) {
+    case ToolWindow::NetworkView:
+    case ToolWindow::ErrorPlot:
+      return {main.topLeft(), main.size() / 2};
+    case ToolWindow::AnalysisPlot:
+      return main;
+    case ToolWindow::ContourPlot:
+      return {0, 0, 580, 480};
+    case ToolWindow::TrainingHistory:
+      break;
+  }
+  return {main.topLeft() + QPoint(40, 40), QSize(560, 400)};
+}
+
+}  // namespace
+
+ToolWindows::~ToolWindows() = default;
+
+const char* ToolWindows::title(ToolWindow which) {
+  switch (which) {
+    case ToolWindow::NetworkView:
+      return "Network View";
+    case ToolWindow::ErrorPlot:
+      return "Network Error Plot";
+    case ToolWindow::ContourPlot:
+      return "3D Surface Plot";
+    case ToolWindow::AnalysisPlot:
+      return "Network Analysis Plot";
+    case ToolWindow::TrainingHistory:
+      return "Training History";
+  }
+  return "";
+}
+
+void ToolWindows::show(ToolWindow which, const QRect& mainFrame) {
+  std::unique_ptr<QWidget>& window = windows_.at(indexOf(which));
+  if (!window) {
+    window = std::make_unique<QWidget>(nullptr, Qt::Window);
+    window->setWindowTitle(QString::fromUtf8(title(which)));
+    window->setObjectName(QString::fromUtf8(title(which)));
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    window->setGeometry(firstGeometry(which, mainFrame));
+  }
+  window->showNormal();
+  window->raise();
+  window->activateWindow();
+}
+
+void ToolWindows::hideAll() {
+  for (const std::unique_ptr<QWidget>& window : windows_) {
+    if (window) window->hide();
+  }
+}
+
+QWidget* ToolWindows::window(ToolWindow which) const { return windows_.at(indexOf(which)).get(); }
+
+}  // namespace nodelyx
