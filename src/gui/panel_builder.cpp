@@ -62,13 +62,11 @@ class Builder {
     const auto found = out_.controls.find(id);
     return found == out_.controls.end() ? nullptr : found->second;
   }
-  QLabel* label(ControlId id) const {
-    const auto found = labels_.find(id);
-    return found == labels_.end() ? nullptr : found->second;
-  }
+  // The caption of a field, made when a group places it (a caption shared
+  // by a row of fields is placed once); null for fields without one.
+  QLabel* label(ControlId id);
 
   PanelWidgets out_;
-  std::unordered_map<ControlId, QLabel*> labels_;
   std::map<PanelGroup, std::vector<const PanelField*>> groups_;
   std::vector<QWidget*> tabOrder_;
 };
@@ -101,12 +99,6 @@ void Builder::createWidgets() {
     out_.controls.emplace(field.id, widget);
     if (field.kind != FieldKind::Text) tabOrder_.push_back(widget);
 
-    const bool carriesOwnText = field.kind == FieldKind::Check || field.kind == FieldKind::Button;
-    if (!carriesOwnText && hasText(field.label)) {
-      auto* caption = new QLabel(text(field.label), out_.panel);
-      if (field.kind != FieldKind::Text) caption->setBuddy(widget);
-      labels_.emplace(field.id, caption);
-    }
     if (field.rule == RangeRule::UpToMaxHiddenLayers) {
       auto* spin =
           new SpinButtons(static_cast<QLineEdit*>(widget), 0, static_cast<int>(kMaxHiddenLayers), out_.panel);
@@ -122,7 +114,7 @@ QWidget* Builder::createControl(const PanelField& field) {
     case FieldKind::Integer: {
       auto* edit = new NumericEdit(true, out_.panel);
       edit->setMinimumWidth(numberWidth(*edit));
-      edit->setMaximumWidth(numberWidth(*edit) * 3 / 2);
+      edit->setMaximumWidth(numberWidth(*edit) * 5 / 4);
       return edit;
     }
     case FieldKind::Check:
@@ -156,7 +148,18 @@ QLabel* Builder::createValueText() {
   // A long file name is cut at the panel's edge rather than widening it.
   value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   value->setMinimumWidth(numberWidth(*value));
+  value->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   return value;
+}
+
+QLabel* Builder::label(ControlId id) {
+  const PanelField* field = findPanelField(id);
+  const bool carriesOwnText =
+      field == nullptr || field->kind == FieldKind::Check || field->kind == FieldKind::Button;
+  if (carriesOwnText || !hasText(field->label)) return nullptr;
+  auto* caption = new QLabel(text(field->label), out_.panel);
+  if (field->kind != FieldKind::Text) caption->setBuddy(control(id));
+  return caption;
 }
 
 void Builder::setTabOrder() {
@@ -204,10 +207,11 @@ QGroupBox* Builder::formGroup(PanelGroup group) {
       checksInRow = checksInRow == 1 ? 2 : 1;
     } else {
       ++row;
-      if (label(field->id) == nullptr) {
-        grid->addWidget(widget, row, 0, 1, 2);
+      if (QLabel* caption = label(field->id)) {
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(widget, row, 1);
       } else {
-        addLabelled(grid, row, field->id);
+        grid->addWidget(widget, row, 0, 1, 2);
       }
       checksInRow = 0;
     }
@@ -223,7 +227,10 @@ QGroupBox* Builder::topologyGroup() {
   if (QLabel* caption = label(ControlId::HiddenLayerCount)) grid->addWidget(caption, row, 0);
   auto* count = new QHBoxLayout;
   count->setSpacing(1);
-  count->addWidget(control(ControlId::HiddenLayerCount));
+  QWidget* countEdit = control(ControlId::HiddenLayerCount);
+  countEdit->setMinimumWidth(countEdit->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+  countEdit->setMaximumWidth(countEdit->minimumWidth());
+  count->addWidget(countEdit);
   count->addWidget(control(ControlId::HiddenLayerSpin));
   count->addStretch(1);
   grid->addLayout(count, row++, 1);
@@ -251,7 +258,11 @@ QGroupBox* Builder::dataFilesGroup() {
       ++row;
       column = 0;
     }
-    grid->addWidget(control(field->id), row, column++);
+    QWidget* widget = control(field->id);
+    // Beside the file name (which takes the room left), the pattern count
+    // keeps its width.
+    if (column >= 2) widget->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    grid->addWidget(widget, row, column++);
   }
   grid->setColumnStretch(1, 1);
   return box;
@@ -289,9 +300,7 @@ QGroupBox* Builder::statisticsGroup() {
     const std::string columnName = field->column == nullptr ? "" : field->column;
     const int column =
         columnOfName.emplace(columnName, static_cast<int>(columnOfName.size()) + 1).first->second;
-    QWidget* value = control(field->id);
-    static_cast<QLabel*>(value)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    grid->addWidget(value, found->second, column);
+    grid->addWidget(control(field->id), found->second, column);
   }
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(2, 1);
