@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <map>
+#include <string_view>
 #include <vector>
 
 #include "app/panel_fields.h"
@@ -21,6 +22,8 @@ namespace {
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8 == nullptr ? "" : utf8); }
 bool hasText(const char* utf8) { return utf8 != nullptr && *utf8 != '\0'; }
+
+constexpr const char* kActivationHeading = "Activation Function";
 
 // Room for the widest number a field shows ("-3.40282e+38").
 int numberWidth(const QWidget& widget) {
@@ -57,6 +60,7 @@ class Builder {
   QGroupBox* statisticsGroup();
   QWidget* runButtons();
   void addLabelled(QGridLayout* grid, int row, ControlId id, int column = 0);
+  QLayout* withSuffix(const PanelField& field);
 
   QWidget* control(ControlId id) const {
     const auto found = out_.controls.find(id);
@@ -186,6 +190,16 @@ void Builder::addLabelled(QGridLayout* grid, int row, ControlId id, int column) 
   if (QWidget* widget = control(id)) grid->addWidget(widget, row, column + 1);
 }
 
+// The field with the unit shown after it ("%"), if it has one.
+QLayout* Builder::withSuffix(const PanelField& field) {
+  auto* box = new QHBoxLayout;
+  box->setSpacing(4);
+  box->addWidget(control(field.id));
+  if (hasText(field.suffix)) box->addWidget(new QLabel(text(field.suffix), out_.panel));
+  box->addStretch(1);
+  return box;
+}
+
 // A label and its field per row; a button goes beside the field before it,
 // two check boxes in a row share it.
 QGroupBox* Builder::formGroup(PanelGroup group) {
@@ -207,12 +221,10 @@ QGroupBox* Builder::formGroup(PanelGroup group) {
       checksInRow = checksInRow == 1 ? 2 : 1;
     } else {
       ++row;
-      if (QLabel* caption = label(field->id)) {
-        grid->addWidget(caption, row, 0);
-        grid->addWidget(widget, row, 1);
-      } else {
-        grid->addWidget(widget, row, 0, 1, 2);
-      }
+      // A field that the group's caption already names needs no label.
+      QLabel* caption = std::string_view(field->label) == groupTitle(group) ? nullptr : label(field->id);
+      if (caption != nullptr) grid->addWidget(caption, row, 0);
+      grid->addLayout(withSuffix(*field), row, caption != nullptr ? 1 : 0, 1, caption != nullptr ? 1 : 2);
       checksInRow = 0;
     }
   }
@@ -233,7 +245,10 @@ QGroupBox* Builder::topologyGroup() {
   count->addWidget(countEdit);
   count->addWidget(control(ControlId::HiddenLayerSpin));
   count->addStretch(1);
-  grid->addLayout(count, row++, 1);
+  grid->addLayout(count, row, 1);
+  // The lists' own labels name each layer for screen readers; on screen one
+  // heading over the column says what they choose.
+  grid->addWidget(new QLabel(QString::fromUtf8(kActivationHeading), box), row++, 2);
 
   addLabelled(grid, row, ControlId::InputCountText);
   grid->addWidget(new QLabel(QStringLiteral("linear"), box), row++, 2);
