@@ -22,10 +22,10 @@ enum class FieldNotification {
 template <typename T>
 struct FieldOutcome {
   T value{};                             // what to store: the new value, or current
-  std::optional<std::string> text;       // put this text into the field
+  std::optional<std::string> text{};     // put this text into the field
   bool caretAtEnd = false;               // then put the caret at its end
   bool beep = false;                     // beep first
-  std::optional<std::string> message;    // show this, titled kInvalidDataTitle (or the page title)
+  std::optional<std::string> message{};  // show this, titled kInvalidDataTitle (or the page title)
   bool focusAndSelect = false;           // after the message: focus the field, select its text
 };
 
@@ -38,6 +38,8 @@ std::string emptyToZeroText(std::string text);
 // A decimal number with optional leading blanks, sign, digits, fraction
 // and exponent, read in the "C" locale. consumed is how many characters
 // made the number (0 when none did); an empty text reads completely as 0.
+// No "inf", "nan" or hexadecimal. A number beyond a double's range reads as
+// infinity, which every finite range refuses; one too small reads as 0.
 struct ParsedNumber {
   double value = 0;
   std::size_t consumed = 0;
@@ -49,8 +51,10 @@ FieldOutcome<double> commitFloatField(std::string_view text, FieldNotification n
                                       double max, double current);
 
 // An integer panel field ("The valid range is from %u to %u").
-// layerCountField: the hidden-layer count, which commits any value in range
-// at once, whatever the notification.
+// The text reads like an unsigned decimal: blanks, digits, blanks, at most
+// 32 bits; any other text reads as 0. layerCountField: the hidden-layer
+// count, which commits any value in range at once, whatever the
+// notification, and shows it as plain digits.
 FieldOutcome<std::uint32_t> commitIntField(std::string_view text, FieldNotification notification,
                                            std::uint32_t min, std::uint32_t max, std::uint32_t current,
                                            bool layerCountField = false);

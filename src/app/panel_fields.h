@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "app/control_id.h"
 #include "files/network_config.h"
@@ -36,18 +37,26 @@ enum class FieldKind {
 // Where a float field's bounds come from: fixed, or the other weight limit.
 enum class RangeRule { Fixed, UpToMaxWeight, FromMinWeight, UpToMaxHiddenLayers };
 
+// The setting of the rows that show none (buttons, counts, statistics): no
+// ConfigField has this value.
+inline constexpr ConfigField kNoSetting = static_cast<ConfigField>(-1);
+
 struct PanelField {
   ControlId id;
-  const char* label;  // with "&" before a mnemonic where the control has one
+  // With "&" before a mnemonic where the control has one; "\n" where the
+  // label takes two lines.
+  const char* label;
   FieldKind kind;
   PanelGroup group;
-  ConfigField setting;  // the field shown (edits, checks); unused otherwise
+  ConfigField setting;  // the field shown (edits, checks, lists, texts), else kNoSetting
   int layer;            // 1..5 for the per-layer fields, else 0
   double min, max;      // inclusive bounds of Float and Integer fields
   RangeRule rule;
   // The statistics fields: the column, for the accessible name
-  // ("Training Avg RMS Error").
+  // ("Training Avg RMS Error"); "" otherwise.
   const char* column;
+  // Shown after the field ("%" for the percentages); "" for none.
+  const char* suffix = "";
 };
 
 std::span<const PanelField> panelFields();
@@ -63,10 +72,11 @@ struct FieldRange {
 FieldRange fieldRange(const PanelField& field, const NetworkConfig& config);
 
 // "Training Avg RMS Error" for the statistics fields, the label (without
-// "&") otherwise: what screen readers announce.
+// "&", line breaks as blanks) otherwise: what screen readers announce.
 std::string accessibleName(const PanelField& field);
 
-// The group captions, as the panel shows them.
+// The group captions, as the panel shows them; "" for the run buttons,
+// which sit below the groups without a caption of their own.
 const char* groupTitle(PanelGroup group);
 
 // The items of the method list in their order with their codes, and of the
