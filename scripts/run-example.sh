@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Builds Nodelyx and runs the main job on the bundled example: trains the
-# XOR network of examples/xor.net with nodelyx-cli and shows the result.
+# Builds Nodelyx and runs the main job on the bundled example. With a
+# display, the desktop program opens examples/xor.net (press Train); without
+# one, nodelyx-cli trains the same network and shows the result.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target nodelyx-cli
 
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  cmake --build build -j "$(nproc)" --target nodelyx
+  echo "== Opening examples/xor.net in the desktop program (press Train)"
+  exec ./build/src/gui/nodelyx examples/xor.net
+fi
+
+echo "No display (DISPLAY and WAYLAND_DISPLAY are not set): running the command-line example instead."
+cmake --build build -j "$(nproc)" --target nodelyx-cli
 mkdir -p build/examples
 cli=./build/src/nodelyx-cli
 echo

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   bool training() const { return session_.runActive(); }
   // Asks the run to stop, serves events until it has ended, settles it.
   void finishRun();
+  // Waits for the run to end by itself, then as runEnded(). Blocks the
+  // calling thread: for tests and programs without a window (a window's
+  // run may wait for the GUI thread in its sample notification).
+  void waitForRunToEnd();
 
   const Session& session() const { return session_; }
   bool firstMethodNotice() const { return firstMethodNotice_; }
@@ -92,7 +97,7 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   void resetPanel();
   void openNetworkCommand();
   bool openConfigurationFile(const std::string& path, CompanionOrder order, const char* failureFormat);
-  void dropOne(const std::string& path);
+  void dropOne(const std::string& path, FileKind kind);
   SaveResult saveNetwork(bool askName);
   bool exportCode(ControlId id);
   void startTraining();
@@ -115,6 +120,9 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   void clearTrainingStats();
   void clearTestingStats();
   void enterRunState();
+  // After files were opened: Save Weights and the run buttons as the
+  // network and the sets now are.
+  void resetRunControls();
 
   ChooseResult choose(FileKind kind, DialogMode mode, std::string& path);
   FileChooser chooser();
@@ -127,6 +135,7 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   TrainingObserver* runObserver_ = nullptr;
   bool runEndPending_ = false;  // a run was started and runEnded() has not seen its end
   bool firstMethodNotice_ = true;
+  int messagesShown_ = 0;  // counts report() calls, to tell whether a failure was explained
   bool lastDialogCancelled_ = false;
   bool outputChoicesCancelled_ = false;
 };

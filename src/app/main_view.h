@@ -58,6 +58,9 @@ class MainView {
   // Serves the window system's pending events once; used while the logic
   // waits for a run to end.
   virtual void serviceEvents() = 0;
+  // Closes the main window (the Exit command); the window then runs the
+  // close sequence, which may keep it open.
+  virtual void closeWindow() = 0;
 };
 
 }  // namespace nodelyx
