@@ -198,7 +198,12 @@ std::string MainWindow::controlText(ControlId id) const {
 }
 
 void MainWindow::setControlEnabled(ControlId id, bool enabled) {
-  if (QWidget* widget = control(id)) widget->setEnabled(enabled);
+  if (QWidget* widget = control(id)) {
+    // A control that is disabled while it has the focus leaves the focus
+    // with the window, rather than Qt passing it on to the next field.
+    if (!enabled && widget->hasFocus()) setFocus(Qt::OtherFocusReason);
+    widget->setEnabled(enabled);
+  }
   if (QAction* action = commandAction(id)) action->setEnabled(enabled);
 }
 
@@ -248,6 +253,13 @@ void MainWindow::serviceEvents() {
   // repaint, but hold the user's input until the wait is over, so nothing
   // the user does re-enters the logic meanwhile.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+}
+
+void MainWindow::closeWindow() {
+  // The close sequence runs once the command that asked for it has
+  // returned, as if the user had closed the window.
+  QMetaObject::invokeMethod(
+      this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 // --- Window events -----------------------------------------------------------

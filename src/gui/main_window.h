@@ -63,6 +63,7 @@ class MainWindow final : public QMainWindow, public MainView {
   DataReadOutcome readDataFile(const DataReadRequest& request, Reporter& reporter) override;
   void showToolWindow(ToolWindow window) override;
   void serviceEvents() override;
+  void closeWindow() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
