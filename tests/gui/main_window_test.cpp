@@ -26,6 +26,8 @@ using namespace nodelyx;
 
 namespace {
 
+int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
+
 QString examplePath(const char* name) {
   return QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
 }
@@ -363,17 +365,20 @@ void MainWindowTest::screenshotsBeforeAndAfterTraining() {
   if (directory.isEmpty()) directory = QStringLiteral(NODELYX_DEFAULT_SCREENSHOT_DIR);
   QVERIFY(QDir().mkpath(directory));
   openExample("xor.net");
-  QVERIFY(window_->grab().save(directory + QStringLiteral("/main-before-training.png")));
+  const QString suffix = screenScale() == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
+  QVERIFY(window_->grab().save(directory + QStringLiteral("/main-before-training") + suffix));
   QTest::mouseClick(control(ControlId::Train), Qt::LeftButton);
   QTRY_VERIFY_WITH_TIMEOUT(!window_->session().runActive() && runButtonsIdle(), 20000);
-  QVERIFY(window_->grab().save(directory + QStringLiteral("/main-after-training.png")));
+  QVERIFY(window_->grab().save(directory + QStringLiteral("/main-after-training") + suffix));
 }
 
 // The window is laid out for a 1024 × 768 screen: the offscreen platform is
-// given one, unless the caller chose a platform configuration.
+// given one (with a device pixel ratio of 2 when NODELYX_SCREEN_DPR is 2),
+// unless the caller chose a platform configuration.
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + NODELYX_OFFSCREEN_SCREEN_CONFIG);
+    const QByteArray config = screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
   }
   QApplication app(argc, argv);
   MainWindowTest test;
