@@ -13,9 +13,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 #include <vector>
 
@@ -71,6 +73,7 @@ class MainWindowTest : public QObject {
   void aRefusedValueIsReportedOnceWhenLeaving();
   void theHiddenLayerCountCommitsWhileTyped();
   void viewMenuShowsEachWindowOnce();
+  void checksListsDropsAndExitReachTheLogic();
   void openingAConfigurationFillsThePanel();
   void trainingRunsToTheEnd();
   void stopEndsALongRun();
@@ -295,6 +298,32 @@ void MainWindowTest::viewMenuShowsEachWindowOnce() {
     QCOMPARE(window_->toolWindow(which), shown);
     QVERIFY(shown->isVisible());
   }
+}
+
+void MainWindowTest::checksListsDropsAndExitReachTheLogic() {
+  const NetworkConfig& config = window_->session().config;
+  QTest::mouseClick(control(ControlId::CrossValidate), Qt::LeftButton);
+  QCOMPARE(config.plotMemorization(), 1);
+
+  auto* methods = control<QComboBox>(ControlId::TrainingMethodList);
+  methods->setFocus();
+  QTest::keyClick(methods, Qt::Key_Down);
+  QCOMPARE(methods->currentText(), QStringLiteral("Batch Backprop"));
+  QCOMPARE(config.trainingMethod(), TrainingMethod::BatchBackprop);
+
+  // A dropped configuration replaces the modified settings: No to saving.
+  MessageBoxAnswerer answerer(QMessageBox::No);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(examplePath("xor.net"))});
+  QDropEvent drop(QPointF(window_->rect().center()), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  // Straight to the window: QApplication delivers drops only during a drag.
+  static_cast<QObject*>(window_.get())->event(&drop);
+  QTRY_COMPARE(window_->windowTitle(), QStringLiteral("Nodelyx - xor.net"));
+  QCOMPARE(control<QLabel>(ControlId::TrainingFileText)->text(), QStringLiteral("xor.trn"));
+  QCOMPARE(answerer.texts.size(), 1);
+
+  window_->commandAction(ControlId::Exit)->trigger();
+  QTRY_VERIFY(!window_->isVisible());
 }
 
 void MainWindowTest::openingAConfigurationFillsThePanel() {
