@@ -9,6 +9,10 @@ packages=(
   clang libclang-rt-14-dev
   locales
   fp-compiler octave
+  # Qt 6 for the desktop program; Xvfb, Mesa and a font for its tests and
+  # screenshots (offscreen rendering shows no text without a font).
+  qt6-base-dev qt6-svg-dev libqt6opengl6-dev
+  xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )
 
 missing=()

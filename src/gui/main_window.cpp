@@ -22,6 +22,7 @@
 #include "app/panel_fields.h"
 #include "gui/data_read_dialog.h"
 #include "gui/file_dialogs.h"
+#include "gui/gui_resources.h"
 #include "gui/main_menus.h"
 #include "gui/message_box.h"
 #include "gui/numeric_edit.h"
@@ -60,7 +61,7 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
   setCentralWidget(panel_.panel);
   connectPanel();
   setAcceptDrops(true);
-  setWindowIcon(QIcon(QStringLiteral(":/nodelyx/nodelyx.svg")));
+  setWindowIcon(applicationIcon());
   setWindowTitle(controller_.windowTitle());
   controller_.setRunObserver(&runBridge_);
 }

@@ -391,7 +391,7 @@ void MainWindowTest::closingDuringARunWaitsForIt() {
 
 void MainWindowTest::screenshotsBeforeAndAfterTraining() {
   QString directory = qEnvironmentVariable("NODELYX_SCREENSHOT_DIR");
-  if (directory.isEmpty()) directory = QStringLiteral(NODELYX_DEFAULT_SCREENSHOT_DIR);
+  if (directory.isEmpty()) directory = QStringLiteral(NODELYX_SCREENSHOT_DIR);
   QVERIFY(QDir().mkpath(directory));
   openExample("xor.net");
   const QString suffix = screenScale() == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
