@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "app/panel_fields.h"
+#include "gui/file_dialogs.h"
+#include "gui/message_box.h"
 #include "gui/spin_buttons.h"
 
 using namespace nodelyx;
@@ -41,7 +43,7 @@ class MessageBoxAnswerer : public QObject {
   explicit MessageBoxAnswerer(QMessageBox::StandardButton answer) : answer_(answer) {
     connect(&timer_, &QTimer::timeout, this, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
+      if (box == nullptr || box->objectName() != QLatin1String(kMessageBoxObjectName)) return;
       texts.push_back(box->windowTitle() + QStringLiteral(": ") + box->text());
       QAbstractButton* button = box->button(answer_);
       if (button == nullptr) button = box->button(QMessageBox::Ok);
@@ -62,6 +64,7 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void init();
   void cleanup();
 
@@ -91,7 +94,16 @@ class MainWindowTest : public QObject {
   bool runButtonsIdle() const;
 
   std::unique_ptr<MainWindow> window_;
+  int fileDialogs_ = 0;
 };
+
+void MainWindowTest::initTestCase() {
+  // Every file these tests open is named; a file dialog would be a fault.
+  setFileChooserForTests([this](FileKind, DialogMode, std::string&) {
+    ++fileDialogs_;
+    return ChooseResult::Cancelled;
+  });
+}
 
 void MainWindowTest::init() {
   window_ = std::make_unique<MainWindow>(std::filesystem::path(NODELYX_EXAMPLES_DIR));
@@ -104,6 +116,7 @@ void MainWindowTest::init() {
 void MainWindowTest::cleanup() {
   // Destroying the window ends a run still going, without questions.
   window_.reset();
+  QCOMPARE(fileDialogs_, 0);
 }
 
 void MainWindowTest::openExample(const char* name) {
