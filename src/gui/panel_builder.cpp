@@ -291,6 +291,7 @@ QGroupBox* Builder::statisticsGroup() {
   const bool captionPerColumn = captions.size() == 2;
   auto* box =
       new QGroupBox(captionPerColumn ? QString() : text(groupTitle(PanelGroup::Statistics)), out_.panel);
+  box->setAccessibleName(text(groupTitle(PanelGroup::Statistics)).simplified());
   auto* grid = new QGridLayout(box);
   int row = 0;
   if (captionPerColumn) {
