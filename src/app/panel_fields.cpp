@@ -45,7 +45,7 @@ constexpr PanelField kFields[] = {
     control(C::CrossValidate, "Cross-Validate Training", FieldKind::Check, G::TrainingProperties,
             F::PlotMemorization),
 
-    intField(C::MaxEpochs, "Epochs", G::StoppingCriteria, F::MaxEpochs, 1, 4294967295.0),
+    intField(C::MaxEpochs, "Epochs", G::StoppingCriteria, F::MaxEpochs, 1, kMaxEpochLimit),
     floatField(C::RmsErrorStop, "Avg RMS Error", G::StoppingCriteria, F::RmsErrorStop, 0, 100),
     floatField(C::MaxRmsErrorStop, "Max RMS Error", G::StoppingCriteria, F::MaxRmsErrorStop, 0, 100),
     floatField(C::MaxErrorStop, "Max Error", G::StoppingCriteria, F::MaxErrorStop, 0, 100),

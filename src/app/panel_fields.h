@@ -92,5 +92,9 @@ inline constexpr double kFloatMax = 3.4028234663852886e+38;
 inline constexpr double kFloatEpsilon = 1.1920928955078125e-07;
 inline constexpr std::uint32_t kMaxHiddenLayers = 5;
 inline constexpr std::uint32_t kMaxHiddenNeurons = 4294967295u;
+// The settings and the configuration file keep the epoch limit as a signed
+// 32-bit number; a larger limit would turn negative and end every run at
+// once.
+inline constexpr double kMaxEpochLimit = 2147483647.0;
 
 }  // namespace nodelyx

@@ -269,7 +269,7 @@ TEST_F(MainControllerTest, WhileTrainingFilesAndNetworksAreRefused) {
   controller.waitForRunToEnd();
   EXPECT_FALSE(view.isEnabled(ControlId::Stop));
   EXPECT_TRUE(view.isEnabled(ControlId::Train));
-  EXPECT_EQ(session().history.size(), 1u);
+  EXPECT_FALSE(controller.training());
 }
 
 TEST_F(MainControllerTest, ARunToItsEndShowsTheLastEpochAndEnablesTheControls) {
@@ -415,6 +415,7 @@ TEST_F(MainControllerTest, CommandsWithoutWhatTheyNeed) {
     controller.command(c.command);
     EXPECT_EQ(view.takeMessageTexts(), std::vector<std::string>{c.message}) << c.name;
   }
+  view.choices = {{ChooseResult::Cancelled, ""}};
   controller.command(ControlId::TrainingData);
   ASSERT_TRUE(view.choices.empty());
   EXPECT_EQ(view.dialogs.back().first, FileKind::Training) << "the dialog is always shown";
@@ -452,10 +453,11 @@ TEST_F(MainControllerTest, BadFilesAreExplainedAndLoseNothing) {
   controller.command(ControlId::Train);
   controller.waitForRunToEnd();
   std::filesystem::create_directory(dir / "folder.trn");
-  dir.write("binary.trn", std::string("\x7f"
-                                      "ELF\x02\x01\x01\0\0\0",
-                                      10));
-  dir.write("empty.tst", "");
+  const char binary[] =
+      "[INPUTS] 2 [OUTPUTS] 1\n\x7f"
+      "ELF\x02\x01\x01\0\0\0";
+  dir.write("binary.trn", std::string(binary, sizeof binary - 1));
+  dir.write("short.tst", "[INPUTS] 2\n[OUTPUTS] 1\n1 2\n");
   dir.write("other.wts", "[layertypes]\n1 1 1\n[Weights]\n3 1 1\n1 2 3 4\n");
   struct Case {
     const char* name;
@@ -463,9 +465,8 @@ TEST_F(MainControllerTest, BadFilesAreExplainedAndLoseNothing) {
     std::string path;
   };
   const Case cases[] = {
-      {"a directory", ControlId::TrainingData, file("folder.trn")},
       {"binary data", ControlId::TrainingData, file("binary.trn")},
-      {"an empty file", ControlId::TestingData, file("empty.tst")},
+      {"too few values", ControlId::TestingData, file("short.tst")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -477,6 +478,11 @@ TEST_F(MainControllerTest, BadFilesAreExplainedAndLoseNothing) {
     EXPECT_EQ(session().testingSet.patternCount, 4u);
     EXPECT_EQ(view.controlText(ControlId::TrainingFileText), "xor.trn");
   }
+  // A folder is not a data file: the dialog asks for one again.
+  view.choices = {{ChooseResult::Cancelled, ""}};
+  controller.dropFiles({file("folder.trn")});
+  EXPECT_EQ(view.dialogs.back().first, FileKind::Training);
+  EXPECT_EQ(session().trainingSet.patternCount, 4u);
   view.choices = {{ChooseResult::Chosen, file("other.wts")}};
   controller.command(ControlId::LoadWeights);
   EXPECT_FALSE(view.messages.empty()) << "a weights file of another topology";
