@@ -268,8 +268,9 @@ void MainWindowTest::aRefusedValueIsReportedOnceWhenLeaving() {
   QTest::keyClick(edit, Qt::Key_Tab);
   QTRY_COMPARE(answerer.texts.size(), 1);
   QTest::qWait(100);
+  const auto limit = static_cast<qulonglong>(findPanelField(ControlId::MaxEpochs)->max);
   QCOMPARE(answerer.texts,
-           QStringList{QStringLiteral("Invalid data: The valid range is from 1 to 4294967295")});
+           QStringList{QStringLiteral("Invalid data: The valid range is from 1 to %1").arg(limit)});
   QCOMPARE(edit->text(), QStringLiteral("100000"));
   window_->activateWindow();
   QTRY_COMPARE(QApplication::focusWidget(), edit);
