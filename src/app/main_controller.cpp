@@ -377,7 +377,7 @@ void MainController::showToolWindowCommand(ControlId id) {
             MessageIcon::None);
         break;
       }
-      view_.showToolWindow(ToolWindow::TrainingHistory);
+      view_.showToolWindow(ToolWindow::HistoryWindow);
       break;
   }
 }

@@ -19,7 +19,7 @@ enum class MessageButtons { Ok, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // The windows the View menu shows (each lives for the whole program).
-enum class ToolWindow { NetworkView, ErrorPlot, ContourPlot, AnalysisPlot, TrainingHistory };
+enum class ToolWindow { NetworkView, ErrorPlot, ContourPlot, AnalysisPlot, HistoryWindow };
 
 class MainView {
  public:

@@ -17,7 +17,7 @@ QRect firstGeometry(ToolWindow which, const QRect& main) {
       return main;
     case ToolWindow::ContourPlot:
       return {0, 0, 580, 480};
-    case ToolWindow::TrainingHistory:
+    case ToolWindow::HistoryWindow:
       break;
   }
   return {main.topLeft() + QPoint(40, 40), QSize(560, 400)};
@@ -37,7 +37,7 @@ const char* ToolWindows::title(ToolWindow which) {
       return "3D Surface Plot";
     case ToolWindow::AnalysisPlot:
       return "Network Analysis Plot";
-    case ToolWindow::TrainingHistory:
+    case ToolWindow::HistoryWindow:
       return "Training History";
   }
   return "";
