@@ -2,10 +2,6 @@
 // close files; the panel's side is in main_panel.cpp.
 #include "app/main_controller.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -13,43 +9,32 @@
 #include "app/network_setup.h"
 #include "app/weights_io.h"
 #include "export/code_export.h"
+#include "files/buffered_reader.h"
 #include "files/c_format.h"
+#include "files/text_cursor.h"
 #include "nodelyx/version.h"
 
 namespace nodelyx {
 namespace {
 
-std::string fileTitleOrUntitled(const std::string& path) {
-  const std::string title = std::filesystem::path(path).filename().string();
-  return title.empty() ? "(untitled)" : title;
-}
-
-std::string lowered(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The kind a dropped file's last four characters name, or nullopt.
-std::optional<FileKind> droppedKind(const std::string& path) {
+std::optional<FileKind> droppedKind(std::string_view path) {
   if (path.size() < 4) return std::nullopt;
-  const std::string ending = lowered(path.substr(path.size() - 4));
-  if (ending == ".net") return FileKind::Network;
-  if (ending == ".trn") return FileKind::Training;
-  if (ending == ".wts") return FileKind::Weights;
-  if (ending == ".tst") return FileKind::Testing;
+  const std::string_view ending = path.substr(path.size() - 4);
+  if (matchesKeyword(ending, ".net")) return FileKind::Network;
+  if (matchesKeyword(ending, ".trn")) return FileKind::Training;
+  if (matchesKeyword(ending, ".wts")) return FileKind::Weights;
+  if (matchesKeyword(ending, ".tst")) return FileKind::Testing;
   return std::nullopt;
 }
 
-// Whether the file can be opened for reading; reason says why not. Does
-// not block on a FIFO.
+// Whether the file can be opened at all; reason says why not. Other
+// failures (a folder, a device) are the reader's to explain.
 bool canOpenForReading(const std::filesystem::path& path, std::string& reason) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  ::close(fd);
-  return true;
+  OpenFailure why = OpenFailure::None;
+  if (openFileSource(path, &why) || why != OpenFailure::CannotOpen) return true;
+  reason = std::strerror(errno);
+  return false;
 }
 
 void makeCurrentDirectoryOf(const std::string& path) {
@@ -294,20 +279,15 @@ void MainController::openCommandLineFile(const std::string& argument) {
   if (argument.empty()) return;
   resetPanel();
   session_.networkFile = argument;
-  // The type is the three characters after a dot fourth from the end.
-  std::string type;
-  if (argument.size() >= 4 && argument[argument.size() - 4] == '.')
-    type = lowered(argument.substr(argument.size() - 3));
-  if (type == "net") {
+  // The type is named by the dot and three characters at the end, as for a
+  // dropped file.
+  const std::optional<FileKind> kind = droppedKind(argument);
+  if (kind == FileKind::Network) {
     if (!openConfigurationFile(argument, CompanionOrder::CommandLine, "Could not read file %s"))
       session_.networkFile.clear();
   } else {
     session_.networkFile.clear();
-    const FileKind kind = type == "trn"   ? FileKind::Training
-                          : type == "tst" ? FileKind::Testing
-                          : type == "wts" ? FileKind::Weights
-                                          : FileKind::Data;
-    if (kind != FileKind::Data) dropOne(argument, kind);
+    if (kind) dropOne(argument, *kind);
     session_.networkModified = false;
   }
   view_.setWindowTitle(windowTitle());

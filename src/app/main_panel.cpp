@@ -280,8 +280,7 @@ void MainController::sessionChanged(SessionEvent event) {
       break;
     case SessionEvent::TrainingSetChanged:
     case SessionEvent::TestingSetChanged:
-      showPatternCount(ControlId::TrainingPatternsText, session_.trainingSet.patternCount);
-      showPatternCount(ControlId::TestingPatternsText, session_.testingSet.patternCount);
+      // The file setters show the pattern counts.
       updateRunButtons();
       break;
     case SessionEvent::WeightsChanged:

@@ -8,17 +8,17 @@
 namespace nodelyx {
 namespace {
 
-std::string fileTitle(const std::string& path) {
-  const std::string title = std::filesystem::path(path).filename().string();
-  return title.empty() ? "(untitled)" : title;
-}
-
 bool isRegularFile(const std::filesystem::path& path) {
   std::error_code error;
   return std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace
+
+std::string fileTitleOrUntitled(const std::string& path) {
+  const std::string title = std::filesystem::path(path).filename().string();
+  return title.empty() ? "(untitled)" : title;
+}
 
 std::string locateCompanion(const std::string& name, const std::filesystem::path& base,
                             const std::filesystem::path& programDirectory) {
@@ -32,7 +32,7 @@ std::string locateCompanion(const std::string& name, const std::filesystem::path
 
 void reportFileMessage(Reporter& reporter, const char* format, const std::string& path,
                        const std::string& reason) {
-  std::string text = formatC(format, fileTitle(path).c_str());
+  std::string text = formatC(format, fileTitleOrUntitled(path).c_str());
   if (!reason.empty()) text += "\n" + reason;
   reporter.report(kProductName, text, MessageIcon::Warning);
 }

@@ -97,6 +97,10 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
 std::string locateCompanion(const std::string& name, const std::filesystem::path& base,
                             const std::filesystem::path& programDirectory);
 
+// The file's name without its folder, or "(untitled)" for an empty path:
+// what titles and file messages name.
+std::string fileTitleOrUntitled(const std::string& path);
+
 // "Could not read file %s" and its relatives, with the file's title (or
 // "(untitled)"), titled with the application name; a reason, when known,
 // follows on a line of its own.
