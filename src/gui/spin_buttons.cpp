@@ -10,9 +10,10 @@
 namespace nodelyx {
 namespace {
 
-QToolButton* arrowButton(Qt::ArrowType arrow, QWidget* parent) {
+QToolButton* arrowButton(Qt::ArrowType arrow, const QString& name, QWidget* parent) {
   auto* button = new QToolButton(parent);
   button->setArrowType(arrow);
+  button->setAccessibleName(name);
   button->setAutoRepeat(true);
   // The field keeps the focus: the arrows are not tab stops.
   button->setFocusPolicy(Qt::NoFocus);
@@ -27,8 +28,11 @@ SpinButtons::SpinButtons(QLineEdit* buddy, int minimum, int maximum, QWidget* pa
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  QToolButton* up = arrowButton(Qt::UpArrow, this);
-  QToolButton* down = arrowButton(Qt::DownArrow, this);
+  // Named after the field they step, for screen readers.
+  const QString field = buddy_->accessibleName();
+  setAccessibleName(field + QStringLiteral(" Arrows"));
+  QToolButton* up = arrowButton(Qt::UpArrow, QStringLiteral("More ") + field, this);
+  QToolButton* down = arrowButton(Qt::DownArrow, QStringLiteral("Fewer ") + field, this);
   layout->addWidget(up);
   layout->addWidget(down);
   connect(up, &QToolButton::clicked, this, [this] { step(1); });
