@@ -247,7 +247,9 @@ TEST_F(MainControllerTest, ClosingAsksForTheSettingsThenTheWeights) {
 TEST_F(MainControllerTest, WhileTrainingFilesAndNetworksAreRefused) {
   openXor();
   commit(ControlId::MaxEpochs, "2000000000");
+  // Neither set's criteria may end the run: XOR reaches them in a few epochs.
   controller.checkBoxClicked(ControlId::EnforceTrainingStop, false);
+  controller.checkBoxClicked(ControlId::EnforceTestingStop, false);
   controller.command(ControlId::Train);
   ASSERT_TRUE(controller.training());
   EXPECT_TRUE(view.isEnabled(ControlId::Stop));
