@@ -3,7 +3,8 @@
 // [OUTPUTS] m" header; without one it is a plain table whose column counts
 // the caller's question supplies. Values may be separated by white space,
 // commas or semicolons; a plain table may name its columns on its first line
-// (one name per column, none of them a number). Values after the last whole
+// (one name per column, none of them a number; between commas or semicolons
+// a name may hold blanks). Values after the last whole
 // pattern are ignored with a warning. Only regular files are read.
 //
 // The reader is pure: it reports through the callbacks and the reporter and

@@ -109,26 +109,77 @@ std::optional<long long> readCount(BufferedReader& reader) {
   return negative ? -value : value;
 }
 
-FirstLine readFirstLine(BufferedReader& reader) {
-  FirstLine line;
-  std::string word;
-  bool inWord = false;
-  const auto finishWord = [&] {
-    if (!inWord) return;
-    if (parseWholeNumber(word)) line.anyNumber = true;
-    if (++line.wordCount <= kMaxKeptWords) line.words.push_back(withoutQuotes(std::move(word)));
-    word.clear();
-    inWord = false;
-  };
-  for (int c = reader.get(); c != BufferedReader::kEnd && c != '\n'; c = reader.get()) {
-    if (charClass(static_cast<char>(c)) == CharClass::Separator) {
-      finishWord();
-      continue;
+namespace {
+
+// Splits a first line two ways at once: at every separator (how data is
+// read), and at commas and semicolons only (how a CSV names line reads, so
+// that "sepal length (cm)" stays one name).
+class FirstLineSplitter {
+ public:
+  void add(char c) {
+    const bool separator = charClass(c) == CharClass::Separator;
+    if (c == ',' || c == ';') {
+      hasFieldSeparators_ = true;
+      finishField();
+    } else if (!separator || !field_.empty()) {
+      if (field_.size() < kMaxKeptWordLength) field_.push_back(c);
     }
-    inWord = true;
-    if (word.size() < kMaxKeptWordLength) word.push_back(static_cast<char>(c));
+    if (separator) {
+      finishWord();
+    } else {
+      inWord_ = true;
+      if (word_.size() < kMaxKeptWordLength) word_.push_back(c);
+    }
   }
-  finishWord();
+
+  FirstLine finish() {
+    finishWord();
+    finishField();
+    if (hasFieldSeparators_ && !fields_.anyNumber) return std::move(fields_);
+    return std::move(words_);
+  }
+
+ private:
+  void finishWord() {
+    if (!inWord_) return;
+    const bool number = parseWholeNumber(word_).has_value();
+    words_.anyNumber |= number;
+    fieldAllNumbers_ &= number;
+    ++fieldWords_;
+    if (++words_.wordCount <= kMaxKeptWords) words_.words.push_back(withoutQuotes(std::move(word_)));
+    word_.clear();
+    inWord_ = false;
+  }
+
+  // A field counts as a number when all its words are: "1 2" between
+  // commas is data, "feature 1" a name.
+  void finishField() {
+    finishWord();
+    while (!field_.empty() && charClass(field_.back()) == CharClass::Separator) field_.pop_back();
+    if (!field_.empty()) {
+      fields_.anyNumber |= fieldAllNumbers_ && fieldWords_ > 0;
+      if (++fields_.wordCount <= kMaxKeptWords) fields_.words.push_back(withoutQuotes(std::move(field_)));
+    }
+    field_.clear();
+    fieldAllNumbers_ = true;
+    fieldWords_ = 0;
+  }
+
+  FirstLine words_, fields_;
+  std::string word_, field_;
+  bool inWord_ = false;
+  bool hasFieldSeparators_ = false;
+  bool fieldAllNumbers_ = true;
+  std::size_t fieldWords_ = 0;
+};
+
+}  // namespace
+
+FirstLine readFirstLine(BufferedReader& reader) {
+  FirstLineSplitter splitter;
+  for (int c = reader.get(); c != BufferedReader::kEnd && c != '\n'; c = reader.get())
+    splitter.add(static_cast<char>(c));
+  FirstLine line = splitter.finish();
   line.end = reader.position();
   return line;
 }

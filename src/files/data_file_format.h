@@ -71,7 +71,9 @@ CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& k
 // with the reader at the start of that run.
 bool readNextValue(BufferedReader& reader, double& value);
 
-// The first line of a plain table, split at separators.
+// The first line of a plain table, split at separators; a line with commas
+// or semicolons and no field that is a number (a names line) is split at
+// those alone, so that a name may hold blanks.
 struct FirstLine {
   std::uint64_t wordCount = 0;
   std::vector<std::string> words;  // the first kMaxKeptWords words, quotes removed

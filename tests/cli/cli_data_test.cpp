@@ -52,6 +52,8 @@ TEST_F(CliDataTest, DataCommand) {
        ""},
       {"csv_names_line", "x1,x2,y\r\n0,0,0\r\n0,1,1\r\n", twoAndOne, 0, "",
        "2 patterns, 2 inputs, 1 outputs"},
+      {"csv_names_with_blanks", "sepal length (cm),sepal width (cm),target\n5.1,3.5,0\n4.9,3.0,1\n",
+       twoAndOne, 0, "", "  input  2 (sepal width (cm)): 3 .. 3.5\n"},
       {"leftover_value",
        "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n0 1 1\n1\n",
        {},

@@ -80,7 +80,7 @@ TEST_F(DataFileTest, ReadsValidFiles) {
     const char* text;
     std::uint32_t inputs, outputs;
     const char* values;
-    const char* names;  // the column names, each followed by a blank
+    const char* names;  // the column names, each followed by '|'
     std::uint64_t leftover;
   };
   const DataKind training = DataKind::Training, testing = DataKind::Testing;
@@ -100,10 +100,15 @@ TEST_F(DataFileTest, ReadsValidFiles) {
       {"testing_file_without_outputs", testing, kNone, "[INPUTS] 2\n1 2 3 4 5 6 7 8 9 10\n", 2, 0,
        "1 2 3 4 5 6 7 8 9 10", "", 0},
       {"csv_with_names", training, kTwoAndOne, "x1,x2,\"y\"\r\n0.5,1,0\r\n1.5;2;1\r\n", 2, 1,
-       "0.5 1 0 1.5 2 1", "x1 x2 y ", 0},
+       "0.5 1 0 1.5 2 1", "x1|x2|y|", 0},
+      {"csv_names_with_blanks", training, kTwoAndOne, "sepal length (cm), petal width (cm) ,class\n5.1,0.2,0\n",
+       2, 1, "5.1 0.2 0", "sepal length (cm)|petal width (cm)|class|", 0},
+      {"numbered_names_between_semicolons", training, kTwoAndOne, "feature 1;feature 2;y\n1;2;3\n", 2, 1,
+       "1 2 3", "feature 1|feature 2|y|", 0},
+      {"numbers_between_commas_are_data", training, kTwoAndOne, "1 2,3\n4,5 6\n", 2, 1, "1 2 3 4 5 6", "", 0},
       {"csv_without_names", training, kTwoAndOne, "0.5, 1, 0\n1.5, 2, 1\n", 2, 1, "0.5 1 0 1.5 2 1", "", 0},
       {"inputs_keyword_alone_names_one_column", testing, kOneAndNone, "[INPUTS]\n1\n2\n", 1, 0, "1 2",
-       "[INPUTS] ", 0},
+       "[INPUTS]|", 0},
       {"other_programs_header_line_is_data", training, kOneAndOne, "3 1 1\n0 0\n1 1\n0 1\n", 1, 1,
        "3 1 1 0 0 1 1 0", "", 1},
   };
@@ -117,7 +122,7 @@ TEST_F(DataFileTest, ReadsValidFiles) {
     EXPECT_EQ(outcome.set.outputCount, c.outputs) << c.name;
     EXPECT_EQ(values(outcome.set), numbers(c.values)) << c.name;
     std::string names;
-    for (const std::string& name : outcome.set.columnNames) names += name + " ";
+    for (const std::string& name : outcome.set.columnNames) names += name + "|";
     EXPECT_EQ(names, c.names) << c.name;
     EXPECT_EQ(outcome.noHeader, c.answer.inputs != 0) << c.name;
     EXPECT_EQ(outcome.set.hasRanges(), c.kind == training) << c.name;
