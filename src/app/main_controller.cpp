@@ -234,7 +234,7 @@ void MainController::openNetworkCommand() {
 bool MainController::openConfigurationFile(const std::string& path, CompanionOrder order,
                                            const char* failureFormat) {
   const bool opened = openConfiguration(session_, path, order, actions_, chooser(), programDirectory_, *this,
-                                        false, nullptr, failureFormat);
+                                        {}, nullptr, failureFormat);
   // The configuration's companions may have brought a network and sets.
   resetRunControls();
   if (opened) makeCurrentDirectoryOf(session_.networkFile);

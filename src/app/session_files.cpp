@@ -100,7 +100,7 @@ bool SessionFileActions::save(FileKind kind, const std::string& path) {
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights, CompanionStates* states, const char* failureFormat) {
+                       const CompanionChoices& choices, CompanionStates* states, const char* failureFormat) {
   if (session.refuseWhileTraining(BusyRefusal::LoadFiles, reporter)) return false;
   resetSession(session);
   CompanionStates ignored;
@@ -117,6 +117,7 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
     return false;
   }
   session.networkFile = configPath;
+  if (choices.adjustSettings && !choices.adjustSettings(session.config)) return false;
   const std::filesystem::path base = std::filesystem::path(configPath).parent_path();
   NetworkConfig& config = session.config;
   const auto openCompanion = [&](FileKind kind) {
@@ -129,9 +130,9 @@ bool openConfiguration(Session& session, const std::filesystem::path& path, Comp
                                                         : result.weights;
     std::string companion = locateCompanion(stored, base, programDirectory);
     const bool exists = isRegularFile(companion);
-    if (kind == FileKind::Weights && keepMissingWeights && !exists) {
+    if (kind == FileKind::Weights && (choices.ignoreWeights || (choices.keepMissingWeights && !exists))) {
       config.setWeightsFile(companion);
-      state = CompanionState::Missing;
+      if (!choices.ignoreWeights) state = CompanionState::Missing;
       return;
     }
     if (!choose && !exists) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/file_dispatch.h"
@@ -75,6 +76,21 @@ struct CompanionStates {
   CompanionState weights = CompanionState::NotNamed;
 };
 
+// What the command-line program asks of an opening beyond what the window
+// does.
+struct CompanionChoices {
+  // A weights file that does not exist yet is no error; its name stays in
+  // the settings (where a training run may save to).
+  bool keepMissingWeights = false;
+  // The weights file is not opened (a new network is wanted); its name
+  // stays in the settings.
+  bool ignoreWeights = false;
+  // Called once the configuration is read, before its files are opened:
+  // settings given on the command line. False, after a message, ends the
+  // opening.
+  std::function<bool(NetworkConfig&)> adjustSettings;
+};
+
 // Reads the configuration at path into the (reset) session and opens the
 // files it names. A relative name is looked for in the configuration's
 // directory, then in the program's; the name is stored back as the path
@@ -82,13 +98,13 @@ struct CompanionStates {
 // missing file is reported as "Could not read file NAME"). False, after the
 // message failureFormat ("Could not read file %s" and its relatives; null:
 // no message, the caller says it), when the configuration itself cannot
-// be read, or while a run is active (with the warning); true otherwise,
-// whatever became of the companions (states, when given, says). keepMissingWeights: a weights file that does
-// not exist yet is no error; its name stays in the settings (where a training run may save to).
+// be read, when choices.adjustSettings refuses, or while a run is active
+// (with the warning); true otherwise, whatever became of the companions
+// (states, when given, says).
 bool openConfiguration(Session& session, const std::filesystem::path& path, CompanionOrder order,
                        SessionFileActions& actions, const FileChooser& choose,
                        const std::filesystem::path& programDirectory, Reporter& reporter,
-                       bool keepMissingWeights = false, CompanionStates* states = nullptr,
+                       const CompanionChoices& choices = {}, CompanionStates* states = nullptr,
                        const char* failureFormat = "Could not read file %s");
 
 // Where a file named by a configuration in directory base is: a relative

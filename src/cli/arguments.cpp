@@ -47,7 +47,7 @@ std::optional<ParsedArguments> parseArguments(Arguments args, std::span<const Kn
       return std::nullopt;
     }
     std::vector<std::string>& values = parsed.options[std::string(arg)];
-    values.clear();
+    if (!option->repeatable) values.clear();
     for (int v = 0; v < option->values; ++v) {
       // An empty value ("--weights \"\"") would silently mean the option
       // was not given.

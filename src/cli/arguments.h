@@ -16,8 +16,9 @@ namespace nodelyx::cli {
 using Arguments = std::span<const std::string_view>;
 
 struct KnownOption {
-  std::string_view name;  // with its dashes, e.g. "--epochs"
-  int values;             // how many values follow it (0, 1 or 2)
+  std::string_view name;    // with its dashes, e.g. "--epochs"
+  int values;               // how many values follow it (0, 1 or 2)
+  bool repeatable = false;  // each use adds its values; otherwise the last use counts
 };
 
 class ParsedArguments {
@@ -26,7 +27,8 @@ class ParsedArguments {
   std::map<std::string, std::vector<std::string>, std::less<>> options;
 
   bool has(std::string_view name) const { return options.find(name) != options.end(); }
-  // The option's first (or index-th) value; empty when absent.
+  // The option's first (or index-th) value; empty when absent. A
+  // repeatable option keeps the values of every use, in order.
   std::string value(std::string_view name, std::size_t index = 0) const;
 };
 

@@ -1,6 +1,6 @@
-// The commands that use a trained model: test (the output file of a testing
-// set), export (source code), eval (standard input to standard output) and
-// history (the training history of the weights).
+// The commands that use a trained model: export (source code), eval
+// (standard input to standard output) and history (the training history of
+// the weights).
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,31 +12,13 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/input_rows.h"
+#include "cli/model_command.h"
 #include "export/code_export.h"
 #include "files/c_format.h"
 #include "files/output_file.h"
 
 namespace nodelyx::cli {
 namespace {
-
-// Parses the arguments of a model command; false with exitCode set when the
-// command must end (help shown or a usage error).
-std::optional<ParsedArguments> parseModelArguments(Arguments args, std::span<const KnownOption> options,
-                                                   std::string_view command, std::string_view usage,
-                                                   int& exitCode) {
-  bool help = false;
-  auto parsed = parseArguments(args, options, 1, 1, command, usage, help);
-  exitCode = help ? kExitOk : kExitUsage;
-  return parsed;
-}
-
-constexpr std::string_view kTestUsage =
-    "Usage: nodelyx-cli test MODEL --data FILE.tst --output FILE.out [--headers] [--targets]\n"
-    "                        [--inputs N --outputs N]\n"
-    "Runs the model (a weights file, or a configuration naming one) over a testing\n"
-    "file and writes its outputs, in the data's own units, to FILE.out.\n"
-    "  --headers    first line of column names\n"
-    "  --targets    each target beside its output\n";
 
 constexpr std::string_view kExportUsage =
     "Usage: nodelyx-cli export MODEL --lang c|pascal|matlab --output FILE\n"
@@ -54,53 +36,7 @@ constexpr std::string_view kHistoryUsage =
     "Usage: nodelyx-cli history MODEL\n"
     "Prints the training history of the model's weights.\n";
 
-// A model command after its arguments: the messages, and the session that
-// receives the model.
-struct ModelCommand {
-  explicit ModelCommand(ParsedArguments parsedArguments) : arguments(std::move(parsedArguments)) {
-    resetSession(session);
-  }
-  bool loadModel() { return cli::loadModel(session, arguments.positional[0], reporter); }
-
-  ParsedArguments arguments;
-  StderrReporter reporter;
-  Session session;
-};
-
 }  // namespace
-
-int runTestCommand(Arguments args) {
-  constexpr KnownOption options[] = {{"--data", 1},    {"--output", 1}, {"--headers", 0},
-                                     {"--targets", 0}, {"--inputs", 1}, {"--outputs", 1}};
-  int exitCode = kExitOk;
-  const auto parsed = parseModelArguments(args, options, "test", kTestUsage, exitCode);
-  if (!parsed) return exitCode;
-  if (!parsed->has("--data") || !parsed->has("--output")) {
-    printUsageError("test", "--data and --output are needed", kTestUsage);
-    return kExitUsage;
-  }
-  DataCounts counts;
-  if (!readDataCounts(*parsed, "test", counts)) return kExitUsage;
-  ModelCommand model(*parsed);
-  Session& session = model.session;
-  StderrReporter& reporter = model.reporter;
-  if (!model.loadModel()) return kExitFailure;
-  const DataReadCallbacks callbacks = dataReadCallbacks(counts, isTerminal(stderr), reporter);
-  const std::string data = parsed->value("--data");
-  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter)) {
-    if (reporter.count() == 0) reportFileMessage(reporter, "Could not read file %s", data);
-    return kExitFailure;
-  }
-  const OutputChoices choices{parsed->has("--headers"), parsed->has("--targets")};
-  const std::string output = parsed->value("--output");
-  std::string reason;
-  if (!writeOutputFile(output, *session.network, session.testingSet, session.config.outputCount(), choices,
-                       &reason)) {
-    reportFileMessage(reporter, "Could not write file %s", output, reason);
-    return kExitFailure;
-  }
-  return kExitOk;
-}
 
 int runExportCommand(Arguments args) {
   constexpr KnownOption options[] = {{"--lang", 1}, {"--output", 1}};

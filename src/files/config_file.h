@@ -39,6 +39,9 @@ bool writeNetworkConfig(const NetworkConfig& config, const std::filesystem::path
 bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter,
                        std::string* openFailure = nullptr);
 
+// Whether key (without its brackets, in any case) is one the reader knows.
+bool isConfigurationKey(std::string_view key);
+
 // Configurations are a few kilobytes; anything near this is not one.
 inline constexpr std::uint64_t kConfigReadLimit = std::uint64_t{16} << 20;
 

@@ -370,6 +370,12 @@ bool parseNetworkConfig(std::string_view text, std::string_view fileTitle, Netwo
   return ConfigParser(withoutByteOrderMark(text), fileTitle, config, reporter).run();
 }
 
+bool isConfigurationKey(std::string_view key) {
+  std::string lower(key);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return findKey(lower) != nullptr;
+}
+
 bool readNetworkConfig(const std::filesystem::path& path, NetworkConfig& config, Reporter& reporter,
                        std::string* openFailure) {
   std::string text;

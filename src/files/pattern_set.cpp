@@ -21,6 +21,24 @@ void widenNarrowColumns(std::vector<double>& minima, std::vector<double>& maxima
 
 }  // namespace
 
+PatternSet copyOf(const PatternSet& set) {
+  PatternSet copy;
+  copy.patternCount = set.patternCount;
+  copy.inputCount = set.inputCount;
+  copy.outputCount = set.outputCount;
+  const std::size_t count = std::size_t{set.patternCount} * set.stride();
+  if (set.values) {
+    copy.values = std::make_unique<double[]>(count);
+    std::copy(set.values.get(), set.values.get() + count, copy.values.get());
+  }
+  copy.inputMin = set.inputMin;
+  copy.inputMax = set.inputMax;
+  copy.targetMin = set.targetMin;
+  copy.targetMax = set.targetMax;
+  copy.columnNames = set.columnNames;
+  return copy;
+}
+
 std::size_t PatternSet::memoryBytes() const {
   std::size_t bytes = static_cast<std::size_t>(patternCount) * stride() * sizeof(double);
   bytes += (inputMin.size() + inputMax.size() + targetMin.size() + targetMax.size()) * sizeof(double);

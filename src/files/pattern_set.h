@@ -44,6 +44,9 @@ struct PatternSet {
   void clear() { *this = PatternSet(); }
 };
 
+// A copy with values of its own (for runs that train side by side).
+PatternSet copyOf(const PatternSet& set);
+
 // Records each column's minimum and maximum, then widens every range
 // narrower than 0.0001 by 0.00005 on both sides.
 void computeColumnRanges(PatternSet& set);

@@ -19,11 +19,13 @@ class OpenConfigurationTest : public ::testing::Test {
   }
 
   bool openWith(const std::string& keys) {
+    CompanionChoices choices;
+    choices.keepMissingWeights = true;
     const auto path = configDir / "net.net";
     std::ofstream(path) << "[LAYERS] 3\n[HIDDEN1] 2 1\n" << keys;
     SessionFileActions actions(session, reporter);
     return openConfiguration(session, path, CompanionOrder::CommandLine, actions, nullptr, programDir,
-                             reporter, true, &states);
+                             reporter, choices, &states);
   }
 
   static constexpr const char* kData = "[INPUTS] 2\n[OUTPUTS] 1\n0 0 0\n1 1 1\n";
