@@ -1,6 +1,6 @@
 // nodelyx-cli data FILE: what a data file holds, read exactly as the
 // desktop program loads a training file (a testing file when it has no
-// outputs header).
+// outputs header); with --format, files of other forms are converted first.
 #include <cstdio>
 
 #include "cli/cli_reporter.h"
