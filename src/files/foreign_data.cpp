@@ -122,7 +122,7 @@ ConvertedData convertForeignText(std::string_view text, std::string_view title, 
   out.format = format;
   try {
     if (format == DataFormat::Fann)
-      out.ok = foreign::convertFann(text, title, out, reporter, keepGoing);
+      out.ok = foreign::convertCountHeader(text, title, out, reporter, keepGoing);
     else if (format == DataFormat::Csv)
       out.ok = foreign::convertCsv(text, title, options, out, reporter, keepGoing);
     else

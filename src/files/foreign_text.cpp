@@ -41,10 +41,10 @@ std::optional<std::uint64_t> parseCount(std::string_view word) {
 
 // Writes the numbers after the count line as patterns while counting them;
 // the numbers beyond the expected count are only counted.
-class FannConverter {
+class CountHeaderConverter {
  public:
-  FannConverter(std::string_view title, ConvertedData& out, Reporter& reporter,
-                const std::atomic<int>& keepGoing)
+  CountHeaderConverter(std::string_view title, ConvertedData& out, Reporter& reporter,
+                       const std::atomic<int>& keepGoing)
       : name_(title), out_(out), reporter_(reporter), keepGoing_(keepGoing) {}
 
   bool run(LineCursor& lines);
@@ -60,7 +60,7 @@ class FannConverter {
   std::uint64_t stride_ = 0, expected_ = 0, found_ = 0, inRow_ = 0, extraLine_ = 0;
 };
 
-bool FannConverter::readCounts(std::string_view line, std::uint64_t lineNumber) {
+bool CountHeaderConverter::readCounts(std::string_view line, std::uint64_t lineNumber) {
   const std::vector<std::string_view> words = splitAtBlanks(line);
   std::optional<std::uint64_t> counts[3];
   for (std::size_t k = 0; k < 3 && words.size() == 3; ++k) counts[k] = parseCount(words[k]);
@@ -87,7 +87,7 @@ bool FannConverter::readCounts(std::string_view line, std::uint64_t lineNumber) 
   return true;
 }
 
-bool FannConverter::take(std::string_view word, std::uint64_t lineNumber) {
+bool CountHeaderConverter::take(std::string_view word, std::uint64_t lineNumber) {
   if (++found_ > expected_) {
     if (extraLine_ == 0) extraLine_ = lineNumber;
     return true;
@@ -104,7 +104,7 @@ bool FannConverter::take(std::string_view word, std::uint64_t lineNumber) {
   return true;
 }
 
-bool FannConverter::run(LineCursor& lines) {
+bool CountHeaderConverter::run(LineCursor& lines) {
   std::string_view line;
   bool any = false;
   while ((any = lines.next(line)) && isLeadingLine(line)) {
@@ -191,10 +191,10 @@ void reportError(Reporter& reporter, const std::string& text) {
   reporter.report("Error", text, MessageIcon::Error);
 }
 
-bool convertFann(std::string_view text, std::string_view title, ConvertedData& out, Reporter& reporter,
-                 const std::atomic<int>& keepGoing) {
+bool convertCountHeader(std::string_view text, std::string_view title, ConvertedData& out, Reporter& reporter,
+                        const std::atomic<int>& keepGoing) {
   LineCursor lines(text);
-  return FannConverter(title, out, reporter, keepGoing).run(lines);
+  return CountHeaderConverter(title, out, reporter, keepGoing).run(lines);
 }
 
 }  // namespace nodelyx::foreign

@@ -47,8 +47,8 @@ void appendPattern(std::string& text, const double* values, std::size_t count);
 
 void reportError(Reporter& reporter, const std::string& text);
 
-bool convertFann(std::string_view text, std::string_view title, ConvertedData& out, Reporter& reporter,
-                 const std::atomic<int>& keepGoing);
+bool convertCountHeader(std::string_view text, std::string_view title, ConvertedData& out, Reporter& reporter,
+                        const std::atomic<int>& keepGoing);
 bool convertCsv(std::string_view text, std::string_view title, const ForeignDataOptions& options,
                 ConvertedData& out, Reporter& reporter, const std::atomic<int>& keepGoing);
 
