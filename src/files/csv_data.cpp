@@ -83,7 +83,7 @@ class CsvConverter {
   std::string columnName(std::size_t c) const {
     return names_.empty() ? formatC("column %zu", c + 1) : names_[c];
   }
-  std::optional<std::size_t> findColumn(std::string_view spec);
+  std::optional<std::size_t> findColumn(std::string_view wanted);
   bool resolveTargets();
   bool readRow(std::uint64_t lineNumber);
   bool buildClasses();
@@ -105,8 +105,8 @@ class CsvConverter {
   std::vector<std::string> labels_;  // the one-hot column's labels, one per row
 };
 
-std::optional<std::size_t> CsvConverter::findColumn(std::string_view spec) {
-  const std::string_view trimmed = trimBlanks(spec);
+std::optional<std::size_t> CsvConverter::findColumn(std::string_view wanted) {
+  const std::string_view trimmed = trimBlanks(wanted);
   std::size_t number = 0;
   const auto [end, failure] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
   const std::string shown(trimmed);
@@ -128,8 +128,8 @@ std::optional<std::size_t> CsvConverter::findColumn(std::string_view spec) {
 // Targets in the order given, the one-hot column added when not listed;
 // inputs are the other columns in file order.
 bool CsvConverter::resolveTargets() {
-  for (const std::string& spec : options_.targetColumns) {
-    const std::optional<std::size_t> c = findColumn(spec);
+  for (const std::string& wanted : options_.targetColumns) {
+    const std::optional<std::size_t> c = findColumn(wanted);
     if (!c) return false;
     if (std::find(targets_.begin(), targets_.end(), *c) != targets_.end())
       return error(formatC("%s: %s is a target column twice.", name_.c_str(), columnText(*c).c_str()));
