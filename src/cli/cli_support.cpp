@@ -14,6 +14,7 @@
 #include "files/atomic_file.h"
 #include "files/c_format.h"
 #include "files/config_file.h"
+#include "files/data_read_job.h"
 #include "files/text_cursor.h"
 
 namespace nodelyx::cli {
@@ -78,6 +79,74 @@ DataReadCallbacks dataReadCallbacks(const DataCounts& counts, bool showProgress,
     return std::nullopt;
   };
   return callbacks;
+}
+
+DataReadOutcome readTrainingOrTesting(const std::filesystem::path& path, const DataCounts& counts,
+                                      Reporter& reporter, const DataReader& reader) {
+  const auto read = [&reader](const DataReadRequest& request, const DataReadCallbacks& callbacks,
+                              Reporter& to) {
+    return reader ? reader(request, callbacks, to) : readDataFileOnWorker(request, callbacks, to);
+  };
+  DataReadRequest request;
+  request.path = path;
+  request.kind = DataKind::Training;
+  RecordingReporter first;
+  DataReadOutcome outcome = read(request, dataReadCallbacks(counts, false, first), first);
+  const bool noOutputsHeader =
+      first.messages.size() == 1 &&
+      first.messages[0].text.find("File missing header '[OUTPUTS] size'") != std::string::npos;
+  if (outcome.ok || !noOutputsHeader) {
+    for (const Message& message : first.messages) reporter.report(message);
+    return outcome;
+  }
+  request.kind = DataKind::Testing;
+  return read(request, dataReadCallbacks(counts, false, reporter), reporter);
+}
+
+bool readForeignDataOptions(const ParsedArguments& parsed, std::string_view command,
+                            ForeignDataOptions& options) {
+  const auto problem = [command](const char* text) {
+    std::fprintf(stderr, "nodelyx-cli %.*s: %s\n", static_cast<int>(command.size()), command.data(), text);
+    return false;
+  };
+  if (parsed.has("--format")) {
+    const std::string name = parsed.value("--format");
+    constexpr std::pair<std::string_view, DataFormat> kNames[] = {{"fann", DataFormat::Fann},
+                                                                  {"csv", DataFormat::Csv},
+                                                                  {"auto", DataFormat::Auto},
+                                                                  {"native", DataFormat::Native}};
+    const auto* found = std::find_if(std::begin(kNames), std::end(kNames),
+                                     [&name](const auto& entry) { return entry.first == name; });
+    if (found == std::end(kNames)) return problem("--format must be fann, csv, auto or native");
+    options.format = found->second;
+  }
+  if (parsed.has("--target-columns")) {
+    const std::string list = parsed.value("--target-columns");
+    for (std::size_t start = 0;;) {
+      const std::size_t comma = std::min(list.find(',', start), list.size());
+      std::string item = list.substr(start, comma - start);
+      if (item.find_first_not_of(" \t") == std::string::npos)
+        return problem("--target-columns needs column numbers or names, separated by commas");
+      options.targetColumns.push_back(std::move(item));
+      if (comma == list.size()) break;
+      start = comma + 1;
+    }
+  }
+  options.oneHotColumn = parsed.value("--one-hot");
+  const bool columns = !options.targetColumns.empty() || !options.oneHotColumn.empty();
+  if (columns && options.format != DataFormat::Csv && options.format != DataFormat::Auto)
+    return problem("--target-columns and --one-hot need --format csv or auto");
+  return true;
+}
+
+DataReader foreignDataReader(const ForeignDataOptions& options) {
+  return [options](const DataReadRequest& request, const DataReadCallbacks& callbacks, Reporter& reporter) {
+    return readDataFileOnWorker(request, callbacks, reporter,
+                                [&options](const DataReadRequest& r, const DataReadCallbacks& c, Reporter& to,
+                                           const std::atomic<int>& readOk) {
+                                  return readForeignDataFile(r, c, to, readOk, options);
+                                });
+  };
 }
 
 // Opens a weights file, saying so (and why) when it cannot even be read;

@@ -13,6 +13,7 @@ int runEvalCommand(Arguments args);
 int runHistoryCommand(Arguments args);
 int runDataCommand(Arguments args);
 int runConfigCommand(Arguments args);
+int runConvertCommand(Arguments args);
 int runScaleCommand(Arguments args);
 int runInfoCommand(Arguments args);
 

@@ -1,54 +1,40 @@
 // nodelyx-cli data FILE: what a data file holds, read exactly as the
 // desktop program loads a training file (a testing file when it has no
-// outputs header).
+// outputs header); with --format, files of other forms are converted first.
 #include <cstdio>
 
 #include "cli/cli_reporter.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "files/data_read_job.h"
 
 namespace nodelyx::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: nodelyx-cli data FILE [--inputs N --outputs N] [--json]\n"
+constexpr std::string_view kText =
+    "Usage: nodelyx-cli data FILE [--inputs N --outputs N] [--json] [--format F]\n"
+    "                        [--target-columns LIST] [--one-hot COLUMN]\n"
     "Reads a training or testing data file and prints its pattern count, its\n"
     "input and output counts, the range of every column and how many values\n"
     "after the last whole pattern were ignored.\n";
+const std::string kUsage =
+    std::string(kText) + std::string(kForeignDataUsage) + "  (--format defaults to native here)\n";
 
-// Reads as a training file; a file whose header lacks "[OUTPUTS]" is read
-// again as a testing file.
-DataReadOutcome readEither(const std::string& path, const DataCounts& counts, Reporter& reporter) {
-  DataReadRequest request;
-  request.path = path;
-  request.kind = DataKind::Training;
-  RecordingReporter first;
-  const DataReadCallbacks quietCallbacks = dataReadCallbacks(counts, false, first);
-  DataReadOutcome outcome = readDataFileOnWorker(request, quietCallbacks, first);
-  const bool noOutputsHeader =
-      first.messages.size() == 1 &&
-      first.messages[0].text.find("File missing header '[OUTPUTS] size'") != std::string::npos;
-  if (outcome.ok || !noOutputsHeader) {
-    for (const Message& message : first.messages) reporter.report(message);
-    return outcome;
-  }
-  request.kind = DataKind::Testing;
-  return readDataFileOnWorker(request, dataReadCallbacks(counts, false, reporter), reporter);
-}
+constexpr KnownOption kOwnOptions[] = {{"--inputs", 1}, {"--outputs", 1}, {"--json", 0}};
+constexpr auto kOptions = joinOptions(kOwnOptions, kForeignDataOptions);
 
 }  // namespace
 
 int runDataCommand(Arguments args) {
-  constexpr KnownOption options[] = {{"--inputs", 1}, {"--outputs", 1}, {"--json", 0}};
   bool help = false;
-  const auto parsed = parseArguments(args, options, 1, 1, "data", kUsage, help);
+  const auto parsed = parseArguments(args, kOptions, 1, 1, "data", kUsage, help);
   if (!parsed) return help ? kExitOk : kExitUsage;
   DataCounts counts;
-  if (!readDataCounts(*parsed, "data", counts)) return kExitUsage;
+  ForeignDataOptions foreign;
+  if (!readDataCounts(*parsed, "data", counts) || !readForeignDataOptions(*parsed, "data", foreign))
+    return kExitUsage;
   StderrReporter reporter;
   const std::string path = parsed->positional[0];
-  DataReadOutcome outcome = readEither(path, counts, reporter);
+  DataReadOutcome outcome = readTrainingOrTesting(path, counts, reporter, foreignDataReader(foreign));
   if (!outcome.ok) {
     if (reporter.count() == 0)
       reporter.report("Nodelyx", "Could not read file " + std::filesystem::path(path).filename().string(),

@@ -24,6 +24,7 @@ constexpr Command kCommands[] = {
     {"eval", nodelyx::cli::runEvalCommand, "evaluate a model on input rows from standard input"},
     {"history", nodelyx::cli::runHistoryCommand, "print the training history of a model's weights"},
     {"data", nodelyx::cli::runDataCommand, "describe a training or testing data file"},
+    {"convert", nodelyx::cli::runConvertCommand, "rewrite a CSV or other data file as a Nodelyx data file"},
     {"config", nodelyx::cli::runConfigCommand, "read a configuration over the defaults and write it back"},
     {"scale", nodelyx::cli::runScaleCommand, "scale or unscale a data file through a scale file"},
     {"info", nodelyx::cli::runInfoCommand, "product, version, processor, memory and operating system"},

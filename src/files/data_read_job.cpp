@@ -3,13 +3,14 @@
 namespace nodelyx {
 
 DataReadJob::DataReadJob(DataReadRequest request, DataReadCallbacks callbacks, Reporter& reporter,
-                         std::function<void()> finished)
+                         std::function<void()> finished, DataFileRead read)
     : request_(std::move(request)),
       callbacks_(std::move(callbacks)),
       reporter_(reporter),
       finished_(std::move(finished)) {
-  thread_ = std::thread([this] {
-    outcome_ = readDataFile(request_, callbacks_, reporter_, readOk_);
+  thread_ = std::thread([this, read = std::move(read)] {
+    outcome_ = read ? read(request_, callbacks_, reporter_, readOk_)
+                    : readDataFile(request_, callbacks_, reporter_, readOk_);
     readOk_.store(0);
     if (finished_) finished_();
   });
@@ -26,8 +27,8 @@ DataReadOutcome DataReadJob::take() {
 }
 
 DataReadOutcome readDataFileOnWorker(const DataReadRequest& request, const DataReadCallbacks& callbacks,
-                                     Reporter& reporter) {
-  DataReadJob job(request, callbacks, reporter);
+                                     Reporter& reporter, const DataFileRead& read) {
+  DataReadJob job(request, callbacks, reporter, {}, read);
   return job.take();
 }
 

@@ -14,11 +14,16 @@
 
 namespace nodelyx {
 
+// What the worker runs: readDataFile, or a reader of the same contract.
+using DataFileRead = std::function<DataReadOutcome(const DataReadRequest&, const DataReadCallbacks&,
+                                                   Reporter&, const std::atomic<int>& readOk)>;
+
 class DataReadJob {
  public:
-  // finished (optional) is called on the worker thread as its last action.
+  // finished (optional) is called on the worker thread as its last action;
+  // read (optional) replaces readDataFile.
   DataReadJob(DataReadRequest request, DataReadCallbacks callbacks, Reporter& reporter,
-              std::function<void()> finished = {});
+              std::function<void()> finished = {}, DataFileRead read = {});
   ~DataReadJob();
   DataReadJob(const DataReadJob&) = delete;
   DataReadJob& operator=(const DataReadJob&) = delete;
@@ -41,6 +46,6 @@ class DataReadJob {
 // Reads on a fresh worker thread and waits for it: every load starts from
 // the same generator state, so a shuffled load repeats exactly.
 DataReadOutcome readDataFileOnWorker(const DataReadRequest& request, const DataReadCallbacks& callbacks,
-                                     Reporter& reporter);
+                                     Reporter& reporter, const DataFileRead& read = {});
 
 }  // namespace nodelyx
