@@ -16,7 +16,7 @@
 namespace nodelyx::cli {
 namespace {
 
-constexpr std::string_view kTestUsage =
+constexpr std::string_view kText =
     "Usage: nodelyx-cli test MODEL --data FILE.tst [--output FILE.out] [--confusion]\n"
     "                        [--headers] [--targets] [--inputs N --outputs N]\n"
     "Runs the model (a weights file, or a configuration naming one) over a testing\n"
@@ -26,7 +26,10 @@ constexpr std::string_view kTestUsage =
     "  --confusion  print the confusion matrix (rows: actual class, the largest\n"
     "               target; columns: the class the model picks, its largest output)\n"
     "               with accuracy and each class's precision and recall; the\n"
-    "               targets must be one-hot (one output per class)\n";
+    "               targets must be one-hot (one output per class)\n"
+    "  --format F [--target-columns LIST] [--one-hot COLUMN]   a testing file of\n"
+    "               another form (native, our own, unless it is given):\n";
+const std::string kTestUsage = std::string(kText) + std::string(kForeignDataUsage);
 
 // The classes' names: the data's own column names when it had them.
 std::vector<std::string> classLabels(const PatternSet& set) {
@@ -80,8 +83,10 @@ bool showConfusion(Session& session, const std::string& data, Reporter& reporter
 }  // namespace
 
 int runTestCommand(Arguments args) {
-  constexpr KnownOption options[] = {{"--data", 1},   {"--output", 1},  {"--headers", 0},  {"--targets", 0},
-                                     {"--inputs", 1}, {"--outputs", 1}, {"--confusion", 0}};
+  constexpr KnownOption ownOptions[] = {{"--data", 1},     {"--output", 1}, {"--headers", 0},
+                                        {"--targets", 0},  {"--inputs", 1}, {"--outputs", 1},
+                                        {"--confusion", 0}};
+  constexpr auto options = joinOptions(ownOptions, kForeignDataOptions);
   int exitCode = kExitOk;
   const auto parsed = parseModelArguments(args, options, "test", kTestUsage, exitCode);
   if (!parsed) return exitCode;
@@ -91,14 +96,18 @@ int runTestCommand(Arguments args) {
     return kExitUsage;
   }
   DataCounts counts;
-  if (!readDataCounts(*parsed, "test", counts)) return kExitUsage;
+  ForeignDataOptions dataFormat;
+  if (!readDataCounts(*parsed, "test", counts) || !readForeignDataOptions(*parsed, "test", dataFormat))
+    return kExitUsage;
   ModelCommand model(*parsed);
   Session& session = model.session;
   StderrReporter& reporter = model.reporter;
   if (!model.loadModel()) return kExitFailure;
   const DataReadCallbacks callbacks = dataReadCallbacks(counts, isTerminal(stderr), reporter);
   const std::string data = parsed->value("--data");
-  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter)) {
+  const DataReader reader =
+      dataFormat.format == DataFormat::Native ? DataReader() : foreignDataReader(dataFormat);
+  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter, reader)) {
     if (reporter.count() == 0) reportFileMessage(reporter, "Could not read file %s", data);
     return kExitFailure;
   }

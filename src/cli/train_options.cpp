@@ -11,11 +11,12 @@
 namespace nodelyx::cli {
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kText =
     "Usage: nodelyx-cli train CONFIG.net [--epochs N] [--seed N | --fresh] [--weights OUT.wts]\n"
     "                         [--set KEY=VALUE]... [--method NAME] [--rate X]\n"
     "                         [--scaling auto|off | --no-scaling] [--curve FILE.csv [--curve-every N]]\n"
     "                         [--repeat N [--jobs J]] [--inputs N --outputs N] [--quiet] [--json]\n"
+    "                         [--format F [--target-columns LIST] [--one-hot COLUMN]]\n"
     "Opens the configuration with the training, testing and weights files it names,\n"
     "trains until a stopping criterion or the epoch limit (Ctrl-C, SIGTERM or SIGHUP\n"
     "stop after the current epoch), and saves the weights with their history to\n"
@@ -52,13 +53,17 @@ constexpr std::string_view kUsage =
     "                 and gives the same weights as alone)\n"
     "  --inputs N --outputs N   counts of data files without a header\n"
     "  --quiet        no progress display\n"
-    "  --json         print the result as one JSON object\n";
+    "  --json         print the result as one JSON object\n"
+    "The training and testing files the configuration names are read in the form\n"
+    "--format gives (native, our own, unless it is given):\n";
+const std::string kUsage = std::string(kText) + std::string(kForeignDataUsage);
 
-constexpr KnownOption kOptions[] = {
+constexpr KnownOption kOwnOptions[] = {
     {"--epochs", 1},      {"--seed", 1},   {"--fresh", 0},   {"--weights", 1},    {"--set", 1, true},
     {"--method", 1},      {"--rate", 1},   {"--scaling", 1}, {"--no-scaling", 0}, {"--curve", 1},
     {"--curve-every", 1}, {"--repeat", 1}, {"--jobs", 1},    {"--inputs", 1},     {"--outputs", 1},
     {"--quiet", 0},       {"--json", 0}};
+constexpr auto kOptions = joinOptions(kOwnOptions, kForeignDataOptions);
 
 struct MethodName {
   std::string_view name;
@@ -186,7 +191,8 @@ bool readTrainOptions(Arguments args, TrainOptions& options, int& exitCode) {
   const auto parsed = parseArguments(args, kOptions, 1, 1, "train", kUsage, help);
   exitCode = help ? kExitOk : kExitUsage;
   if (!parsed || !readNumbers(*parsed, options) || !readSettings(*parsed, options) ||
-      !readScaling(*parsed, options) || !readDataCounts(*parsed, "train", options.counts))
+      !readScaling(*parsed, options) || !readDataCounts(*parsed, "train", options.counts) ||
+      !readForeignDataOptions(*parsed, "train", options.dataFormat))
     return false;
   options.config = parsed->positional[0];
   options.weights = parsed->value("--weights");

@@ -23,6 +23,7 @@ struct TrainOptions {
   bool fresh = false;  // ignore the configuration's weights file
   std::string weights;
   DataCounts counts;
+  ForeignDataOptions dataFormat;  // of the training and testing files
   // Configuration lines ("[KEY] VALUE") from --set, --method and --rate, in
   // the order given; each has passed the reader's checks on its own.
   std::vector<std::string> settings;

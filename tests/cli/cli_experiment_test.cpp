@@ -3,7 +3,9 @@
 // figures and repeated runs, on the three-class example.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -207,6 +209,37 @@ TEST_F(CliExperimentTest, RepeatedRunsAreTheSingleRunsOfTheirSeeds) {
   EXPECT_EQ(r.out.substr(0, 22), "{\"runs\": [{\"start\": \"n") << r.out;
   EXPECT_TRUE(contains(r.out, "], \"summary\": {\"train_rms\": {\"mean\": ")) << r.out;
   EXPECT_TRUE(contains(r.out, "\"seconds\": {\"mean\": ")) << r.out;
+}
+
+// Other tools' data files train and test through the same reader as
+// `convert`: a FANN-style training file, and a CSV with a class column
+// that gives the same confusion matrix as the native testing file.
+TEST_F(CliExperimentTest, TrainsAndTestsOnOtherToolsFiles) {
+  dir.write("xor.data", "4 2 1\n0 0\n0\n0 1\n1\n1 0\n1\n1 1\n0\n");
+  dir.write("xor.net", "[TRAINING] 3\n[LAYERS] 3\n[HIDDEN1] 3 1\n[TRAININGFILE] xor.data\n");
+  ProcessResult r = cli({"train", path("xor.net"), "--format", "fann", "--seed", "1", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(contains(r.out, "\"train_correct\": 4")) << r.out;
+
+  ASSERT_EQ(train({"--seed", "4", "--weights", path("m.wts")}).exitCode, 0);
+  std::istringstream native(read("classes.tst"));
+  std::string csv = "x,y,class\n";
+  for (std::string line; std::getline(native, line);) {
+    double x = 0, y = 0, a = 0, b = 0, c = 0;
+    if (std::sscanf(line.c_str(), "%lf %lf %lf %lf %lf", &x, &y, &a, &b, &c) == 5)
+      csv += line.substr(0, line.find(' ', line.find(' ') + 1)) + "," +
+             (a == 1   ? "a"
+              : b == 1 ? "b"
+                       : "c") +
+             "\n";
+  }
+  std::replace(csv.begin(), csv.end(), ' ', ',');
+  dir.write("classes.csv", csv);
+  r = cli({"test", path("m.wts"), "--data", path("classes.csv"), "--format", "csv", "--one-hot", "class",
+           "--confusion"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const ProcessResult expected = cli({"test", path("m.wts"), "--data", path("classes.tst"), "--confusion"});
+  EXPECT_EQ(r.out.substr(r.out.find("\n")), expected.out.substr(expected.out.find("\n")));
 }
 
 }  // namespace
