@@ -231,6 +231,34 @@ TEST_F(TrainingRunTest, SameStartSameWeightsForEveryMethod) {
   }
 }
 
+// Runs of separate sessions share nothing they write: side by side on their
+// own threads (as repeated command-line runs train), each gives the weights
+// it gives alone. Input noise draws from the generator on every pattern.
+TEST_F(TrainingRunTest, RunsOfSeparateSessionsTrainSideBySide) {
+  session.config.setInputNoise(0.02);
+  session.config.setMaxEpochs(200);
+  const auto train = [this](std::uint32_t seed) {
+    Session own;
+    own.config = session.config;
+    own.trainingSet = copyOf(session.trainingSet);
+    own.scaling = session.scaling;
+    RecordingReporter messages;
+    EXPECT_TRUE(own.buildNetwork(messages, &seed));
+    TrainingRun ownRun;
+    EXPECT_TRUE(ownRun.start(own, nullptr, messages));
+    ownRun.wait();
+    return std::vector<double>(own.network->weights.all().begin(), own.network->weights.all().end());
+  };
+  const std::vector<double> alone[2] = {train(1), train(2)};
+  std::vector<double> together[2];
+  std::thread other([&] { together[1] = train(2); });
+  together[0] = train(1);
+  other.join();
+  EXPECT_EQ(together[0], alone[0]);
+  EXPECT_EQ(together[1], alone[1]);
+  EXPECT_NE(alone[0], alone[1]);
+}
+
 TEST_F(TrainingRunTest, RefusesToStartWithoutDataOrWithAnUnknownMethod) {
   struct Case {
     const char* name;
