@@ -33,6 +33,14 @@ class CliFixture : public ::testing::Test {
     return text;
   }
 
+  // Standard error is empty when `part` is, else holds it.
+  static void expectErrors(const ProcessResult& result, const std::string& part, const std::string& name) {
+    if (part.empty())
+      EXPECT_EQ(result.err, "") << name;
+    else
+      EXPECT_NE(result.err.find(part), std::string::npos) << name << ": " << result.err;
+  }
+
   TempDir dir;
 };
 
