@@ -96,23 +96,25 @@ TEST(KernelsTest, EveryInstructionSetGivesTheSameBits) {
                 randomValues(4 * neurons, generator),
                 randomValues(61, generator, 40.0),
                 kernels::UpdateConstants{0.4, 0.75, 0.001, -1.5, 1.5}};
-      in.big.insert(in.big.end(),
-                    {0.0, -0.0, 1e-300, 0.49, 0.51, 22.5, -800.0, 800.0, NAN, INFINITY, -INFINITY});
+      in.big.insert(in.big.end(), {0.0,    -0.0,     1e-300,    0.49,   0.51,   22.5,    -800.0,  800.0,
+                                   NAN,    INFINITY, -INFINITY, 709.78, 709.79, -709.78, -709.79, 745.1,
+                                   -745.1, 740.0,    -740.0,    38.6,   -38.6,  1e-17});
       in.w.resize(in.w.size() + kernels::kReadSlack, 7.0);  // the slack past a weight block
       ASSERT_TRUE(kernels::useVariant("baseline"));
       const Values base = runAll(in);
       for (const char* variant : variants) {
         ASSERT_TRUE(kernels::useVariant(variant));
         EXPECT_TRUE(sameBits(base, runAll(in))) << variant << " " << neurons << "x" << sources;
-      }
-      // The layer loop gives what the scalar function gives.
-      Values out(in.big.size());
-      for (int type = 0; type <= 5; ++type) {
-        kernels::activateLayer(static_cast<ActivationType>(type), in.big.data(), out.data(), out.size());
-        for (std::size_t k = 0; k < out.size(); ++k) {
-          const double scalar = activate(static_cast<ActivationType>(type), in.big[k]);
-          EXPECT_TRUE(sameBits(scalar, out[k]))
-              << type << " " << in.big[k] << ": " << scalar << " and " << out[k];
+        // The layer loop gives what the scalar function gives, whole
+        // vectors and the rest alike.
+        Values out(in.big.size());
+        for (int type = 0; type <= 5; ++type) {
+          kernels::activateLayer(static_cast<ActivationType>(type), in.big.data(), out.data(), out.size());
+          for (std::size_t k = 0; k < out.size(); ++k) {
+            const double scalar = activate(static_cast<ActivationType>(type), in.big[k]);
+            EXPECT_TRUE(sameBits(scalar, out[k]))
+                << variant << " " << type << " " << in.big[k] << ": " << scalar << " and " << out[k];
+          }
         }
       }
     }
