@@ -44,12 +44,14 @@ struct UpdateConstants {
   double weightDecay;
   double minWeight;
   double maxWeight;
+  double uniformRate = 0.0;  // the rate of every parameter, for r == nullptr
 };
 
 // Online back-propagation step of a layer's parameters: for every source i
 // and neuron j, w = c*momentum + r*x[i]*delta[j]*rateFactor + w, then the
 // decay, the upper and the lower limit, and c = the change applied. Biases
-// are a layer of one source whose x is 1.
+// are a layer of one source whose x is 1. With r null every rate is
+// k.uniformRate (one memory stream fewer, the same bits).
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
                        const double* deltas, std::size_t neurons, const UpdateConstants& k);
 

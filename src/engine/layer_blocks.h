@@ -105,6 +105,9 @@ class NeuronBlock {
   std::span<T> fromLayerOne() {
     return std::span<T>(values_).subspan(layout_.neuronStart(std::min(1, layout_.layerCount())));
   }
+  std::span<const T> fromLayerOne() const {
+    return std::span<const T>(values_).subspan(layout_.neuronStart(std::min(1, layout_.layerCount())));
+  }
   std::span<T> all() { return values_; }
   std::span<const T> all() const { return values_; }
   void fill(T value) { std::fill(values_.begin(), values_.end(), value); }

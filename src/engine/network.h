@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -212,6 +213,7 @@ class Network {
   void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                     PatternUpdate update);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
+  std::optional<double> uniformRate() const;
   void scaleInputs(const ScaleCache& scale, const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(const ScaleCache& scale, int k, double y) const;
 
@@ -224,6 +226,8 @@ class Network {
   std::vector<double> blockScratch_;
   ScaleCache scale_;
   ScaleCache recallScale_;
+  // During an online epoch: the rate all parameters share, if they do.
+  std::optional<double> uniformRate_;
 };
 
 }  // namespace nodelyx

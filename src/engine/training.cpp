@@ -2,7 +2,11 @@
 // clipping, back-propagation of the deltas, and the online and batch
 // updates with momentum, weight decay and the weight limits.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <span>
 
 #include "engine/kernels.h"
 #include "engine/network.h"
@@ -40,12 +44,16 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   rateFactor = 1.0;
   switch (method) {
     case TrainingMethod::OnlineBackprop:
+      uniformRate_ = uniformRate();
       for (std::uint32_t p = 0; p < count; ++p) trainPattern(set, p, settings, PatternUpdate::Online);
+      uniformRate_.reset();
       break;
     case TrainingMethod::OnlineBackpropRandom:
+      uniformRate_ = uniformRate();
       // With replacement: an epoch may use a pattern twice and skip another.
       for (std::uint32_t u = 0; u < count; ++u)
         trainPattern(set, randomIndex(count), settings, PatternUpdate::Online);
+      uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
       trainBatchPass(set, settings);
@@ -141,17 +149,35 @@ void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochS
     accumulateBatch();
 }
 
+// The one rate every weight and bias has, when they all have the same
+// (as the learning rate sets them): the online step then reads no rates.
+std::optional<double> Network::uniformRate() const {
+  const std::span<const double> weightRateValues = weightRates.all();
+  const std::span<const double> biasRateValues = biasRates.fromLayerOne();
+  if (weightRateValues.empty()) return std::nullopt;
+  const double rate = weightRateValues.front();
+  const auto same = [rate](double r) {
+    return std::bit_cast<std::uint64_t>(r) == std::bit_cast<std::uint64_t>(rate);
+  };
+  if (!std::all_of(weightRateValues.begin(), weightRateValues.end(), same) ||
+      !std::all_of(biasRateValues.begin(), biasRateValues.end(), same))
+    return std::nullopt;
+  return rate;
+}
+
 void Network::applyOnlineUpdate() {
-  const kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
+  kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
+  if (uniformRate_) constants.uniformRate = *uniformRate_;
   const double one = 1.0;  // the bias's input
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     const double* layerDeltas = deltas.layer(l);
-    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l), biasRates.layer(l), &one, 1,
-                               layerDeltas, n, constants);
-    kernels::onlineUpdateLayer(weights.layer(l), prevWeightChange.layer(l), weightRates.layer(l),
-                               outputs.layer(l - 1), static_cast<std::size_t>(layerSize(l - 1)), layerDeltas,
-                               n, constants);
+    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l),
+                               uniformRate_ ? nullptr : biasRates.layer(l), &one, 1, layerDeltas, n,
+                               constants);
+    kernels::onlineUpdateLayer(weights.layer(l), prevWeightChange.layer(l),
+                               uniformRate_ ? nullptr : weightRates.layer(l), outputs.layer(l - 1),
+                               static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n, constants);
   }
 }
 
