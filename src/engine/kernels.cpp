@@ -38,16 +38,17 @@ struct Table {
   const char* name;
   decltype(&kernels_baseline::weightedSums) weightedSums;
   decltype(&kernels_baseline::backSums) backSums;
+  decltype(&kernels_baseline::backSumsTransposed) backSumsTransposed;
   decltype(&kernels_baseline::activateLayer) activateLayer;
   decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
   decltype(&kernels_baseline::accumulateLayer) accumulateLayer;
   decltype(&kernels_baseline::batchUpdate) batchUpdate;
 };
 
-#define NODELYX_TABLE(name, ns)                                                                          \
-  Table {                                                                                                \
-    name, ns::weightedSums, ns::backSums, ns::activateLayer, ns::onlineUpdateLayer, ns::accumulateLayer, \
-        ns::batchUpdate                                                                                  \
+#define NODELYX_TABLE(name, ns)                                                                             \
+  Table {                                                                                                   \
+    name, ns::weightedSums, ns::backSums, ns::backSumsTransposed, ns::activateLayer, ns::onlineUpdateLayer, \
+        ns::accumulateLayer, ns::batchUpdate                                                                \
   }
 
 std::vector<Table> supportedTables() {
@@ -93,6 +94,11 @@ void weightedSums(std::size_t patterns, const double* const* x, std::size_t sour
 void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
               double* sums) {
   table().backSums(next, neurons, nextNeurons, nextDeltas, sums);
+}
+
+void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t nextNeurons,
+                        const double* nextDeltas, double* sums) {
+  table().backSumsTransposed(nextT, neurons, nextNeurons, nextDeltas, sums);
 }
 
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons) {

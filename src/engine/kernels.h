@@ -34,6 +34,13 @@ void weightedSums(std::size_t patterns, const double* const* x, std::size_t sour
 void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
               double* sums);
 
+// The same sums from the next layer's weights stored neuron-major (row k of
+// nextT holds the weights from every neuron j of this layer into neuron k),
+// as a batch pass keeps them: a vector of neurons at a time, each sum still
+// over k ascending from 0.
+void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t nextNeurons,
+                        const double* nextDeltas, double* sums);
+
 // out[j] = f(net[j]) for a layer of the given activation type (net and out
 // may be the same array).
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons);

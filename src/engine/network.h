@@ -199,7 +199,10 @@ class Network {
   void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
                     const ScaleCache& scale);
   void outputErrorInto(const Slot& slot, const double* target) const;
-  void deltasInto(const Slot& slot) const;
+  // transposedWeights: from transposed_ (kept by batch passes, whose
+  // weights do not change) rather than the weights themselves.
+  void deltasInto(const Slot& slot, bool transposedWeights = false) const;
+  void transposeForBackSums();
   // Leaves a block's last pattern in the network's own arrays, as if the
   // patterns had gone through one at a time.
   void keepLastPattern(const Slot& slot, bool withDeltas);
@@ -213,6 +216,8 @@ class Network {
   void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
                     PatternUpdate update);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
+  bool accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass);
+  double evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead);
   std::optional<double> uniformRate() const;
   void scaleInputs(const ScaleCache& scale, const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(const ScaleCache& scale, int k, double y) const;
@@ -228,6 +233,39 @@ class Network {
   ScaleCache recallScale_;
   // During an online epoch: the rate all parameters share, if they do.
   std::optional<double> uniformRate_;
+
+  // The next epoch's batch pass, done during a statistics pass (see
+  // pass_ahead.cpp), with what it depended on.
+  struct PassAhead {
+    struct Key {
+      TrainingMethod method{};
+      bool scaling = false;
+      std::vector<ActivationType> layerTypes;
+      std::uint64_t errorMargin = 0, patternClip = 0;  // bits
+      const double* base = nullptr;
+      std::size_t targetOffset = 0, stride = 0;
+      std::uint32_t count = 0;
+      std::uint64_t digest = 0;  // of the set's values
+      bool operator==(const Key&) const = default;
+    };
+    bool valid = false;
+    Key key;
+    std::vector<double> inputs;    // the parameters, rates and ranges it read
+    double rateFactor = 1.0;       // as the pass left it
+    std::vector<double> lastSlot;  // its last pattern's outputs, net inputs, deltas, errors
+    bool lastTrained = false;
+  };
+  PassAhead passAhead_;
+  // The weights of layers 2.. stored neuron-major, for the back sums of a
+  // batch pass; laid out like the weight block.
+  std::vector<double> transposed_;
+  bool wantsPassAhead(const EpochSettings& settings) const;
+  template <typename Self, typename F>
+  static void forEachPassInput(Self& self, F f);
+  PassAhead::Key passKey(const PatternView& set, const EpochSettings& settings) const;
+  double evaluateAhead(const PatternView& set, const EpochSettings& settings);
+  void keepPassEnd(const Slot& slot, bool trained);
+  bool usePassAhead(const PatternView& set, const EpochSettings& settings);
 };
 
 }  // namespace nodelyx

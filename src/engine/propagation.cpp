@@ -115,7 +115,19 @@ void Network::computeOutputError(const double* target) {
   outputErrorInto(ownSlot(), target);
 }
 
-void Network::deltasInto(const Slot& slot) const {
+void Network::transposeForBackSums() {
+  transposed_.resize(layout_.weightCount());
+  for (int l = 2; l < layerCount(); ++l) {
+    const auto sources = static_cast<std::size_t>(layerSize(l - 1));
+    const auto n = static_cast<std::size_t>(layerSize(l));
+    const double* w = weights.layer(l);
+    double* t = transposed_.data() + layout_.weightStart(l);
+    for (std::size_t j = 0; j < sources; ++j)
+      for (std::size_t k = 0; k < n; ++k) t[k * sources + j] = w[j * n + k];
+  }
+}
+
+void Network::deltasInto(const Slot& slot, bool transposedWeights) const {
   const int last = layerCount() - 1;
   double* outputDeltas = slot.deltas + layout_.neuronStart(last);
   const double* y = slot.outputs + layout_.neuronStart(last);
@@ -125,8 +137,12 @@ void Network::deltasInto(const Slot& slot) const {
   for (int l = last - 1; l >= 1; --l) {
     double* layerDeltas = slot.deltas + layout_.neuronStart(l);
     const auto n = static_cast<std::size_t>(layerSize(l));
-    kernels::backSums(weights.layer(l + 1), n, static_cast<std::size_t>(layerSize(l + 1)),
-                      slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
+    const auto next = static_cast<std::size_t>(layerSize(l + 1));
+    if (transposedWeights)
+      kernels::backSumsTransposed(transposed_.data() + layout_.weightStart(l + 1), n, next,
+                                  slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
+    else
+      kernels::backSums(weights.layer(l + 1), n, next, slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
     const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
     const double* out = slot.outputs + layout_.neuronStart(l);
     for (std::size_t j = 0; j < n; ++j) layerDeltas[j] = derivativeTerm(type, out[j]) * layerDeltas[j];
@@ -154,6 +170,13 @@ double Network::patternRms(const double* errorData) const {
 }
 
 double Network::evaluate(const PatternView& set, double errorMargin) {
+  return evaluatePass(set, errorMargin, nullptr);
+}
+
+// The statistics of a set; with ahead, also the next batch pass over it
+// (the deltas and their accumulation, in pattern order, as trainBatchPass
+// does), so that the patterns go through the network once for both.
+double Network::evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead) {
   const std::uint32_t count = set.count();
   maxError = 0.0;
   maxPatternRms = 0.0;
@@ -182,6 +205,7 @@ double Network::evaluate(const PatternView& set, double errorMargin) {
       if (!std::isnan(maxPatternRms) && !(rms <= maxPatternRms)) maxPatternRms = rms;
       total += rms * rms;
     }
+    if (ahead) accumulateBlock(slots, block, *ahead, first + static_cast<std::uint32_t>(block) == count);
     lastSlot = block - 1;
   }
   keepLastPattern(slots[lastSlot], false);

@@ -16,6 +16,7 @@ namespace nodelyx {
 
 void Network::setTrainingMethod(TrainingMethod code, const AdaptiveSettings& settings) {
   method = code;
+  passAhead_.valid = false;
   switch (code) {
     case TrainingMethod::Rprop:
       setRpropParams(settings.rpropIncrease, settings.rpropDecrease, settings.rpropMaxStep,
@@ -56,15 +57,15 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
       uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
-      trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
       applyBatchUpdate();
       break;
     case TrainingMethod::Rprop:
-      trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
       rpropUpdate();
       break;
     case TrainingMethod::Quickprop:
-      trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
       quickpropUpdate();
       break;
     case TrainingMethod::DeltaBarDelta:
@@ -73,12 +74,15 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
       applyBatchUpdate();
       break;
   }
+  passAhead_.valid = false;
+  if (wantsPassAhead(settings)) return evaluateAhead(set, settings);
   return evaluate(set, settings.errorMargin);
 }
 
 void Network::trainBatchPass(const PatternView& set, const EpochSettings& settings) {
   rateFactor = 1.0;
   clearBatchChanges();
+  transposeForBackSums();
   // The weights stay fixed during the pass, so the patterns go through in
   // blocks; noise, clipping and the accumulation still follow pattern order.
   Slot slots[kPatternBlock];
@@ -89,19 +93,30 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
     const double* inputs[kPatternBlock];
     for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
     forwardSlots(slots, inputs, block, inputNoise, scale_);
-    const Slot* trained[kPatternBlock];
-    double factors[kPatternBlock];
-    int trainedCount = 0;
-    for (int k = 0; k < block; ++k) {
+    for (int k = 0; k < block; ++k)
       outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
-      if (!clipRateFactor(slots[k], settings)) continue;
-      deltasInto(slots[k]);
-      trained[trainedCount] = &slots[k];
-      factors[trainedCount++] = rateFactor;
-    }
-    accumulateSlots(trained, factors, trainedCount);
-    keepLastPattern(slots[block - 1], trainedCount > 0 && trained[trainedCount - 1] == &slots[block - 1]);
+    const bool trainedLast = accumulateBlock(slots, block, settings, false);
+    keepLastPattern(slots[block - 1], trainedLast);
   }
+}
+
+// The deltas of a block's patterns (each clipped as it comes) and their
+// accumulation; true when the block's last pattern was trained. With
+// lastOfPass, the pass's end state is kept for the epoch that will use it.
+bool Network::accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass) {
+  const Slot* trained[kPatternBlock];
+  double factors[kPatternBlock];
+  int trainedCount = 0;
+  for (int k = 0; k < block; ++k) {
+    if (!clipRateFactor(slots[k], settings)) continue;
+    deltasInto(slots[k], true);
+    trained[trainedCount] = &slots[k];
+    factors[trainedCount++] = rateFactor;
+  }
+  accumulateSlots(trained, factors, trainedCount);
+  const bool trainedLast = trainedCount > 0 && trained[trainedCount - 1] == &slots[block - 1];
+  if (lastOfPass) keepPassEnd(slots[block - 1], trainedLast);
+  return trainedLast;
 }
 
 bool Network::clipRateFactor(const Slot& slot, const EpochSettings& settings) {

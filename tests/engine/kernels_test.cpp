@@ -66,6 +66,12 @@ Values runAll(const Inputs& in) {
   Values back(sources);
   k::backSums(in.w.data(), sources, n, in.deltas.data(), back.data());
   all.insert(all.end(), back.begin(), back.end());
+  // The same sums from the weights stored neuron-major give the same bits.
+  Values transposed(n * sources), backFromTransposed(sources);
+  for (std::size_t j = 0; j < sources; ++j)
+    for (std::size_t m = 0; m < n; ++m) transposed[m * sources + j] = in.w[j * n + m];
+  k::backSumsTransposed(transposed.data(), sources, n, in.deltas.data(), backFromTransposed.data());
+  EXPECT_TRUE(sameBits(back, backFromTransposed)) << sources << "x" << n;
   for (int type = 0; type <= 5; ++type) {
     Values out(in.big.size());
     k::activateLayer(static_cast<ActivationType>(type), in.big.data(), out.data(), in.big.size());
