@@ -256,6 +256,8 @@ class Network {
     bool lastTrained = false;
   };
   PassAhead passAhead_;
+  WeightBlock<double> aheadWeightChange_;  // the sums of the pass done ahead
+  NeuronBlock<double> aheadBiasChange_;
   // The weights of layers 2.. stored neuron-major, for the back sums of a
   // batch pass; laid out like the weight block.
   std::vector<double> transposed_;

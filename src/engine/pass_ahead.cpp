@@ -13,6 +13,7 @@
 // (an edit between epochs, another set, noise) makes it do its own pass,
 // so the results are those of the two passes in every case.
 #include <algorithm>
+#include <utility>
 #include <bit>
 #include <cstring>
 
@@ -79,13 +80,21 @@ Network::PassAhead::Key Network::passKey(const PatternView& set, const EpochSett
 double Network::evaluateAhead(const PatternView& set, const EpochSettings& settings) {
   passAhead_.valid = false;
   const double epochRateFactor = rateFactor;
-  // As trainBatchPass begins. The slopes of the epoch just ended have been
-  // applied; nothing reads them before the next pass, which would clear
-  // them too.
+  // The sums go into blocks of their own, so that the epoch's own slopes
+  // stay where they are until the next epoch takes the new ones.
+  if (aheadWeightChange_.all().size() != weights.all().size()) {
+    aheadWeightChange_.allocate(layout_);
+    aheadBiasChange_.allocate(layout_);
+  }
+  std::swap(batchWeightChange, aheadWeightChange_);
+  std::swap(batchBiasChange, aheadBiasChange_);
+  // As trainBatchPass begins.
   rateFactor = 1.0;
   clearBatchChanges();
   transposeForBackSums();
   const double rms = evaluatePass(set, settings.errorMargin, &settings);
+  std::swap(batchWeightChange, aheadWeightChange_);
+  std::swap(batchBiasChange, aheadBiasChange_);
   passAhead_.rateFactor = rateFactor;
   rateFactor = epochRateFactor;
   passAhead_.key = passKey(set, settings);
@@ -121,8 +130,10 @@ bool Network::usePassAhead(const PatternView& set, const EpochSettings& settings
     at += values.size();
   });
   if (!same || at != passAhead_.inputs.size()) return false;
-  // The state the pass would have left: its rate factor and its last
-  // pattern's values.
+  // The state the pass would have left: its sums, its rate factor and its
+  // last pattern's values.
+  std::swap(batchWeightChange, aheadWeightChange_);
+  std::swap(batchBiasChange, aheadBiasChange_);
   rateFactor = passAhead_.rateFactor;
   const std::size_t neurons = layout_.neuronCount();
   const auto outs = static_cast<std::size_t>(outputCount());
