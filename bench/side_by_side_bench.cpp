@@ -23,6 +23,7 @@
 
 #include "app/session_files.h"
 #include "app/training_run.h"
+#include "median.h"
 #include "synthetic_set.h"
 
 namespace {
@@ -118,15 +119,11 @@ double trainFann(const Cell& c, const nodelyx::bench::SyntheticSet& set) {
   const auto start = Clock::now();
   for (int e = 0; e < c.epochs; ++e) fann_train_epoch(f.ann, f.data);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  const double cups = static_cast<double>(fann_get_total_connections(f.ann)) * c.patterns * c.epochs / seconds;
+  const double cups =
+      static_cast<double>(fann_get_total_connections(f.ann)) * c.patterns * c.epochs / seconds;
   fann_destroy_train(f.data);
   fann_destroy(f.ann);
   return cups;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -147,7 +144,7 @@ int main(int argc, char** argv) {
       ours.push_back(trainOurs(c, config));
       theirs.push_back(trainFann(c, set));
     }
-    const double a = median(ours), b = median(theirs);
+    const double a = nodelyx::bench::median(ours), b = nodelyx::bench::median(theirs);
     std::printf("%-18s %14.4g %14.4g %6.2fx\n", c.name, a, b, a / b);
   }
   std::filesystem::remove_all(dir);

@@ -17,6 +17,7 @@
 #include "app/training_run.h"
 #include "engine/random.h"
 #include "gui/main_window.h"
+#include "median.h"
 
 namespace {
 
@@ -78,11 +79,6 @@ double trainThroughWindow(nodelyx::MainWindow& window, const std::filesystem::pa
   return connectionUpdates(window.session()) / seconds;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,7 +103,7 @@ int main(int argc, char** argv) {
                 gui.back());
   }
   std::filesystem::remove_all(config.parent_path());
-  const double coreMedian = median(core), guiMedian = median(gui);
+  const double coreMedian = nodelyx::bench::median(core), guiMedian = nodelyx::bench::median(gui);
   std::printf("16-64-4, %d patterns, RPROP, %d epochs, median of %d:\n", kPatterns, kEpochs, kRounds);
   std::printf("  command-line path  %.3g connection updates/s\n", coreMedian);
   std::printf("  main window        %.3g connection updates/s (%.1f %%)\n", guiMedian,
