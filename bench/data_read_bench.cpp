@@ -57,7 +57,8 @@ double readerSum(const fs::path& path) {
   const nodelyx::DataReadOutcome outcome = nodelyx::readDataFileOnWorker(request, {}, reporter);
   if (!outcome.ok || outcome.set.patternCount != nodelyx::bench::kBenchmarkPatterns) std::exit(1);
   double sum = 0.0;
-  for (std::size_t k = 0; k < outcome.set.patternCount * outcome.set.stride(); ++k) sum += outcome.set.values[k];
+  for (std::size_t k = 0; k < outcome.set.patternCount * outcome.set.stride(); ++k)
+    sum += outcome.set.values[k];
   return sum;
 }
 
@@ -71,7 +72,8 @@ double median(std::vector<double> times) {
 int main(int argc, char** argv) {
   const bool keep = argc > 1;
   const fs::path path =
-      keep ? fs::path(argv[1]) : fs::temp_directory_path() / ("nodelyx_read_" + std::to_string(::getpid()) + ".trn");
+      keep ? fs::path(argv[1])
+           : fs::temp_directory_path() / ("nodelyx_read_" + std::to_string(::getpid()) + ".trn");
   if (!keep || !fs::exists(path)) nodelyx::bench::writeBenchmarkDataFile(path);
   const double megabytes = static_cast<double>(fs::file_size(path)) / 1e6;
   std::vector<double> plain, reader;
