@@ -10,7 +10,8 @@
 // The reader is pure: it reports through the callbacks and the reporter and
 // returns the new set; the caller decides what the set replaces (see
 // app/session.h). Any thread may run it; the callbacks and the reporter are
-// called on that thread.
+// called on that thread. It reads the data part with threads of its own
+// as well (see files/data_scan.h), all joined before it returns.
 #pragma once
 
 #include <atomic>
