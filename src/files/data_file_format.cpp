@@ -342,8 +342,15 @@ bool readNextValue(BufferedReader& reader, double& value) {
     }
     std::size_t end = k;
     while (end < block.size() && charClass(block[end]) == CharClass::Number) ++end;
-    if (end == block.size() && reader.readMore()) continue;        // the number may go on
-    if (end == block.size() && !reader.exhausted()) return false;  // longer than the buffer
+    if (end == block.size()) {
+      if (reader.readMore()) continue;        // the number may go on
+      if (!reader.exhausted()) return false;  // longer than the buffer
+      // readMore may have moved the bytes to the front of the buffer: a
+      // view taken before it would show what was moved over them.
+      block = reader.available();
+      k = 0;
+      end = block.size();
+    }
     const auto parsed = parseWholeNumber(block.substr(k, end - k));
     if (!parsed) return false;
     value = *parsed;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace nodelyx {
 namespace {
@@ -100,6 +102,20 @@ TEST(DataFileFormatTest, NumbersReadAsFromCharsReadsThem) {
       text += std::to_string(static_cast<int>(random() % 61) - 30);
     }
     expectSameAsReference(text);
+  }
+}
+
+// A last number that reaches the end of the data is read whole, also when
+// the reader has to move it to the front of its buffer over itself.
+TEST(DataFileFormatTest, NextValueReadsTheLastNumberWhole) {
+  const std::pair<const char*, std::vector<double>> cases[] = {
+      {"1 12345", {1, 12345}}, {" 1 12345", {1, 12345}}, {"7 2 5.", {7, 2, 5}}, {"1\n-0.25e1", {1, -2.5}}};
+  for (const auto& [text, wanted] : cases) {
+    const auto source = memorySource(text);
+    BufferedReader reader(*source);
+    std::vector<double> values;
+    for (double value = 0; readNextValue(reader, value);) values.push_back(value);
+    EXPECT_EQ(values, wanted) << text;
   }
 }
 

@@ -123,6 +123,8 @@ TEST_F(DataFileTest, ReadsValidFiles) {
       {"csv_without_names", training, kTwoAndOne, "0.5, 1, 0\n1.5, 2, 1\n", 2, 1, "0.5 1 0 1.5 2 1", "", 0},
       {"inputs_keyword_alone_names_one_column", testing, kOneAndNone, "[INPUTS]\n1\n2\n", 1, 0, "1 2",
        "[INPUTS]|", 0},
+      {"last_number_longer_than_what_went_before", training, kNone, "[INPUTS] 1 [OUTPUTS] 1 1 12345", 1, 1,
+       "1 12345", "", 0},
       {"other_programs_header_line_is_data", training, kOneAndOne, "3 1 1\n0 0\n1 1\n0 1\n", 1, 1,
        "3 1 1 0 0 1 1 0", "", 1},
   };
