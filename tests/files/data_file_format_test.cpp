@@ -32,6 +32,14 @@ void expectSameAsReference(const std::string& text) {
   if (read) {
     EXPECT_EQ(std::memcmp(&value, &*wanted, sizeof value), 0) << text << " read as " << value;
   }
+  // In the middle of a block, followed by more data: where the short
+  // reader says the number ends, it has the same value.
+  const std::string block = text + " 98765432 1";
+  const char* stop = readShortNumber(block.data(), block.data() + block.size(), value);
+  if (stop == block.data() + text.size()) {
+    ASSERT_TRUE(wanted.has_value()) << text;
+    EXPECT_EQ(std::memcmp(&value, &*wanted, sizeof value), 0) << text << " in a block read as " << value;
+  }
 }
 
 // The short forms read without from_chars must give its bits; the edges of
