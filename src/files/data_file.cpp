@@ -38,7 +38,6 @@ class DataFileParser {
 
  private:
   bool training() const { return request_.kind == DataKind::Training; }
-  bool cancelled() const { return readOk_.load(std::memory_order_relaxed) == 0; }
   void error(const char* title, const std::string& text) {
     reporter_.report(title, text, MessageIcon::Error);
   }
