@@ -4,54 +4,21 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "engine/random.h"
+#include "benchmark_data_file.h"
 #include "files/data_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string formatValue(int column) {
-  const int draw = nodelyx::randomInt();
-  char text[32];
-  switch (column % 4) {
-    case 0:
-      std::snprintf(text, sizeof text, "%.8f", draw / 32767.0);
-      break;
-    case 1:
-      std::snprintf(text, sizeof text, "%d", draw - 16384);
-      break;
-    case 2:
-      std::snprintf(text, sizeof text, "%.4e", draw * 1e-7);
-      break;
-    default:
-      std::snprintf(text, sizeof text, "%.5f", (draw - 16384) / 7.0);
-      break;
-  }
-  return text;
-}
-
 // Writes the file once per process and removes it at exit.
 const fs::path& benchmarkFile() {
   static const struct File {
     File() : path(fs::temp_directory_path() / ("nodelyx_bench_" + std::to_string(::getpid()) + ".trn")) {
-      nodelyx::seedRandom(3);
-      std::ofstream out(path);
-      out << "* generated for the reading benchmark\n[INPUTS] 8\n[OUTPUTS] 2\n";
-      std::string line;
-      for (int p = 0; p < 1000000; ++p) {
-        line.clear();
-        for (int c = 0; c < 10; ++c) {
-          line += formatValue(c);
-          line += c == 9 ? '\n' : ' ';
-        }
-        out << line;
-      }
+      nodelyx::bench::writeBenchmarkDataFile(path);
     }
     ~File() { fs::remove(path); }
     fs::path path;

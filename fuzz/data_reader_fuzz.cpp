@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the data-file reader as a training or a testing
-// file (the first byte chooses, and answers the inputs/outputs question).
+// file (the first byte chooses, and answers the inputs/outputs question),
+// and again in pieces of a few bytes, which must read the same.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "files/data_file.h"
@@ -32,5 +34,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     volatile double sum = 0;
     for (std::uint32_t p = 0; p < outcome.set.patternCount; ++p) sum = sum + outcome.set.row(p)[0];
   }
+  if (request.shuffle) return 0;  // each read shuffles differently
+  questions = 0;
+  request.pieceBytes = 1 + size % 5 + size / 64;  // a few bytes, more for long inputs
+  nodelyx::RecordingReporter piecesReporter;
+  const auto again = nodelyx::memorySource(text);
+  const nodelyx::DataReadOutcome pieces =
+      nodelyx::readDataSource(*again, "fuzz.trn", request, callbacks, piecesReporter, readOk);
+  const std::size_t doubles = std::size_t{outcome.set.patternCount} * outcome.set.stride();
+  bool same = pieces.ok == outcome.ok && pieces.leftoverValues == outcome.leftoverValues &&
+              pieces.set.patternCount == outcome.set.patternCount &&
+              piecesReporter.messages.size() == reporter.messages.size() &&
+              (doubles == 0 ||
+               std::memcmp(pieces.set.values.get(), outcome.set.values.get(), doubles * sizeof(double)) == 0);
+  for (std::size_t m = 0; same && m < reporter.messages.size(); ++m)
+    same = piecesReporter.messages[m].text == reporter.messages[m].text;
+  if (!same) __builtin_trap();
   return 0;
 }

@@ -19,14 +19,17 @@ class FileSource final : public ByteSource {
   FileSource& operator=(const FileSource&) = delete;
 
   long read(char* buffer, std::size_t size) override {
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - position_));
+    const long got = readAt(position_, buffer, size);
+    if (got > 0) position_ += static_cast<std::uint64_t>(got);
+    return got;
+  }
+  long readAt(std::uint64_t offset, char* buffer, std::size_t size) const override {
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - std::min(size_, offset)));
     if (wanted == 0) return 0;
     for (;;) {
-      const ssize_t got = ::pread(fd_, buffer, wanted, static_cast<off_t>(position_));
-      if (got >= 0) {
-        position_ += static_cast<std::uint64_t>(got);
-        return static_cast<long>(got);
-      }
+      const ssize_t got = ::pread(fd_, buffer, wanted, static_cast<off_t>(offset));
+      if (got >= 0) return static_cast<long>(got);
       if (errno != EINTR) return -1;
     }
   }
@@ -47,9 +50,14 @@ class MemorySource final : public ByteSource {
  public:
   explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
   long read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min(size, bytes_.size() - position_);
-    std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
+    const long got = readAt(position_, buffer, size);
+    position_ += static_cast<std::size_t>(got);
+    return got;
+  }
+  long readAt(std::uint64_t offset, char* buffer, std::size_t size) const override {
+    const std::size_t start = static_cast<std::size_t>(std::min<std::uint64_t>(offset, bytes_.size()));
+    const std::size_t count = std::min(size, bytes_.size() - start);
+    if (count > 0) std::memcpy(buffer, bytes_.data() + start, count);
     return static_cast<long>(count);
   }
   bool seek(std::uint64_t offset) override {
@@ -62,6 +70,29 @@ class MemorySource final : public ByteSource {
  private:
   std::string_view bytes_;
   std::size_t position_ = 0;
+};
+
+class SharedView final : public ByteSource {
+ public:
+  explicit SharedView(const ByteSource& source) : source_(source) {}
+  long read(char* buffer, std::size_t size) override {
+    const long got = source_.readAt(position_, buffer, size);
+    if (got > 0) position_ += static_cast<std::uint64_t>(got);
+    return got;
+  }
+  long readAt(std::uint64_t offset, char* buffer, std::size_t size) const override {
+    return source_.readAt(offset, buffer, size);
+  }
+  bool seek(std::uint64_t offset) override {
+    if (offset > source_.size()) return false;
+    position_ = offset;
+    return true;
+  }
+  std::uint64_t size() const override { return source_.size(); }
+
+ private:
+  const ByteSource& source_;
+  std::uint64_t position_ = 0;
 };
 
 }  // namespace
@@ -85,6 +116,10 @@ std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path, Op
 
 std::unique_ptr<ByteSource> memorySource(std::string_view bytes) {
   return std::make_unique<MemorySource>(bytes);
+}
+
+std::unique_ptr<ByteSource> sharedView(const ByteSource& source) {
+  return std::make_unique<SharedView>(source);
 }
 
 BufferedReader::BufferedReader(ByteSource& source) : source_(source), buffer_(kCapacity) {}

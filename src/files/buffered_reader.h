@@ -1,6 +1,6 @@
 // Buffered, seekable reading of a file or of bytes in memory, for readers
-// that scan large texts in one pass without holding them whole. Not shared
-// between threads.
+// that scan large texts in one pass without holding them whole. A reader is
+// not shared between threads; a source may be, through readAt.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,9 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads up to size bytes; returns the count (0 at the end) or -1 on error.
   virtual long read(char* buffer, std::size_t size) = 0;
+  // The same from offset, leaving the position alone; several threads may
+  // call it at once.
+  virtual long readAt(std::uint64_t offset, char* buffer, std::size_t size) const = 0;
   virtual bool seek(std::uint64_t offset) = 0;
   virtual std::uint64_t size() const = 0;
 };
@@ -31,6 +34,9 @@ enum class OpenFailure { None, CannotOpen, NotRegular };
 std::unique_ptr<ByteSource> openFileSource(const std::filesystem::path& path, OpenFailure* why = nullptr);
 // Reads from memory that outlives the source.
 std::unique_ptr<ByteSource> memorySource(std::string_view bytes);
+// The bytes of source (which must outlive it) with a position of its own,
+// so that each thread can read them through a reader of its own.
+std::unique_ptr<ByteSource> sharedView(const ByteSource& source);
 
 class BufferedReader {
  public:

@@ -5,12 +5,12 @@
 
 #include "files/c_format.h"
 #include "files/data_file_format.h"
+#include "files/data_scan.h"
 
 namespace nodelyx {
 namespace {
 
 constexpr long long kMaxCount = 4294967295LL;
-constexpr std::uint32_t kProgressEveryPatterns = 80;
 
 // The counts and where the data part starts, as the header or the table's
 // first line and the question give them.
@@ -26,7 +26,8 @@ class DataFileParser {
  public:
   DataFileParser(ByteSource& source, std::string_view title, const DataReadRequest& request,
                  const DataReadCallbacks& callbacks, Reporter& reporter, const std::atomic<int>& readOk)
-      : reader_(source),
+      : source_(source),
+        reader_(source),
         title_(title),
         request_(request),
         callbacks_(callbacks),
@@ -37,7 +38,6 @@ class DataFileParser {
 
  private:
   bool training() const { return request_.kind == DataKind::Training; }
-  bool cancelled() const { return readOk_.load(std::memory_order_relaxed) == 0; }
   void error(const char* title, const std::string& text) {
     reporter_.report(title, text, MessageIcon::Error);
   }
@@ -53,11 +53,10 @@ class DataFileParser {
   bool askCounts(std::uint64_t firstLineCount, Layout& layout);
   bool validateInputs(const Layout& layout);
   bool validateOutputs(const Layout& layout);
-  bool countValues(std::uint64_t& count);
+  bool scanned(const ScanOutcome& outcome);
   bool allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout);
-  bool readPatterns(PatternSet& set);
-  bool nextValue(double& value);
 
+  const ByteSource& source_;
   BufferedReader reader_;
   std::string title_;
   const DataReadRequest& request_;
@@ -68,7 +67,7 @@ class DataFileParser {
 };
 
 void DataFileParser::progress(int percent) {
-  if (percent == lastPercent_) return;
+  if (percent <= lastPercent_) return;
   lastPercent_ = percent;
   if (callbacks_.progress) callbacks_.progress(percent);
 }
@@ -158,17 +157,19 @@ bool DataFileParser::validateOutputs(const Layout& layout) {
   return true;
 }
 
-bool DataFileParser::countValues(std::uint64_t& count) {
-  const auto report = [this](int percent) { progress(percent); };
-  switch (countNumericValues(reader_, readOk_, report, count)) {
-    case CountResult::Counted:
+bool DataFileParser::scanned(const ScanOutcome& outcome) {
+  switch (outcome.result) {
+    case ScanResult::Done:
       return true;
-    case CountResult::Cancelled:
+    case ScanResult::Cancelled:
       return false;
-    case CountResult::Unrecognizable:
+    case ScanResult::Unrecognizable:
+      return badData(outcome.offset);
+    case ScanResult::Unreadable:
       break;
   }
-  return badData(reader_.position());
+  error("Error", unreadableDataMessage(title_));
+  return false;
 }
 
 bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Layout& layout) {
@@ -184,32 +185,20 @@ bool DataFileParser::allocate(PatternSet& set, std::uint64_t patterns, const Lay
   return false;
 }
 
-bool DataFileParser::nextValue(double& value) { return readNextValue(reader_, value); }
-
-bool DataFileParser::readPatterns(PatternSet& set) {
-  const std::size_t stride = set.stride();
-  for (std::uint32_t p = 0; p < set.patternCount; ++p) {
-    if (cancelled()) return false;
-    if (p % kProgressEveryPatterns == 0) progress(20 + static_cast<int>(80.0 * p / set.patternCount));
-    double* row = set.row(p);
-    for (std::size_t c = 0; c < stride; ++c)
-      if (!nextValue(row[c])) return badData(reader_.position());
-  }
-  progress(100);
-  return true;
-}
-
 DataReadOutcome DataFileParser::run() {
   DataReadOutcome outcome;
   if (callbacks_.caption) callbacks_.caption("Reading: " + title_);
   Layout layout;
   if (!readLayout(layout)) return outcome;
-  std::uint64_t values = 0;
-  if (!reader_.seek(layout.dataStart)) {
+  if (layout.dataStart > source_.size()) {
     badData(layout.dataStart);
     return outcome;
   }
-  if (!countValues(values)) return outcome;
+  DataScan scan(source_, layout.dataStart, request_.pieceBytes ? request_.pieceBytes : kDataPieceBytes,
+                readOk_);
+  progress(0);
+  if (!scanned(scan.count([this](double done) { progress(static_cast<int>(20 * done)); }))) return outcome;
+  const std::uint64_t values = scan.valueCount();
   const auto columns = static_cast<std::uint64_t>(layout.inputs + layout.outputs);
   const std::uint64_t patterns = values / columns;
   if (patterns < 1 || patterns > static_cast<std::uint64_t>(kMaxCount)) {
@@ -219,15 +208,12 @@ DataReadOutcome DataFileParser::run() {
     return outcome;
   }
   if (!allocate(outcome.set, patterns, layout)) return outcome;
-  if (!reader_.seek(layout.dataStart)) {
-    badData(layout.dataStart);
+  const auto reading = [this](double done) { progress(20 + static_cast<int>(80 * done)); };
+  if (!scanned(scan.read(outcome.set.values.get(), patterns * columns, reading))) {
     outcome.set.clear();
     return outcome;
   }
-  if (!readPatterns(outcome.set)) {
-    outcome.set.clear();
-    return outcome;
-  }
+  progress(100);
   outcome.set.columnNames = std::move(layout.names);
   if (training()) {
     computeColumnRanges(outcome.set);

@@ -10,7 +10,8 @@
 // The reader is pure: it reports through the callbacks and the reporter and
 // returns the new set; the caller decides what the set replaces (see
 // app/session.h). Any thread may run it; the callbacks and the reporter are
-// called on that thread.
+// called on that thread. It reads the data part with threads of its own
+// as well (see files/data_scan.h), all joined before it returns.
 #pragma once
 
 #include <atomic>
@@ -37,7 +38,7 @@ struct InputsOutputs {
 
 struct DataReadCallbacks {
   // Percent done, 0..100: counting the values takes 0..20, reading 20..100.
-  // Called when the value changes.
+  // Called when the value grows.
   std::function<void(int percent)> progress;
   // "Reading: NAME" once at the start.
   std::function<void(const std::string& caption)> caption;
@@ -56,6 +57,10 @@ struct DataReadRequest {
   std::uint32_t currentOutputs = 0;
   // Training files: shuffle the patterns after loading.
   bool shuffle = false;
+  // The data part is read in pieces of about this many bytes, several at a
+  // time (0: the reader's own size). Tests set a few bytes, so that piece
+  // boundaries fall everywhere.
+  std::uint64_t pieceBytes = 0;
 };
 
 struct DataReadOutcome {

@@ -1,11 +1,17 @@
 #include "files/data_file_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "files/c_format.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nodelyx {
 namespace {
@@ -58,15 +64,93 @@ Spot findSpot(BufferedReader& reader, std::uint64_t offset) {
 }  // namespace
 
 std::optional<double> parseWholeNumber(std::string_view text) {
-  std::size_t start = 0;
-  if (!text.empty() && text[0] == '+') start = 1;
-  if (start < text.size() && (text[start] == '+' || (start == 1 && text[start] == '-'))) return std::nullopt;
   double value = 0.0;
-  const char* first = text.data() + start;
-  const char* last = text.data() + text.size();
-  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-  if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+  if (!parseNumber(text.data(), text.data() + text.size(), value)) return std::nullopt;
   return value;
+}
+
+namespace {
+
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+constexpr std::uint64_t kBytes(std::uint8_t b) { return 0x0101010101010101ULL * b; }
+
+// Appends the run of digits at p to digits, eight bytes at a time where
+// eight can be read before last (the bytes are digits in text order, so
+// the first is the lowest byte of a little-endian load); count grows by
+// the number of digits.
+const char* appendDigits(const char* p, const char* last, std::uint64_t& digits, int& count) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    while (last - p >= 8) {
+      std::uint64_t bytes = 0;
+      std::memcpy(&bytes, p, 8);
+      const std::uint64_t values = bytes - kBytes('0');
+      const std::uint64_t others = ((bytes + kBytes(0x46)) | values) & kBytes(0x80);
+      const int run = others == 0 ? 8 : std::countr_zero(others) / 8;
+      if (run == 0) return p;
+      // The run's digits moved to the top bytes, zeros below: eight digits.
+      std::uint64_t v = values << (8 * (8 - run));
+      v = v * 10 + (v >> 8);
+      v = (((v & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
+           (((v >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >>
+          32;
+      digits = digits * kPowers[run] + v;
+      count += run;
+      p += run;
+      if (run < 8) return p;
+    }
+  }
+  for (; p != last && isDigit(*p); ++p, ++count) digits = digits * 10 + static_cast<unsigned>(*p - '0');
+  return p;
+}
+
+}  // namespace
+
+// A decimal number of at most 19 digits whose value as digits is at most
+// 2^53 and whose power of ten is at most 22 either way: the digits and the
+// power are exact doubles, so one multiplication or division rounds once and
+// gives the correctly rounded value, the bits from_chars gives. Anything else
+// is left to from_chars, which reads it or refuses it.
+const char* readShortNumber(const char* p, const char* last, double& value) {
+  bool negative = false;
+  if (p != last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  int count = 0;
+  p = appendDigits(p, last, digits, count);
+  int scale = count;
+  if (p != last && *p == '.') p = appendDigits(p + 1, last, digits, count);
+  scale -= count;
+  if (count == 0 || count > 19) return nullptr;
+  if (p != last && (*p | 0x20) == 'e') {
+    ++p;
+    const bool down = p != last && *p == '-';
+    if (p != last && (*p == '-' || *p == '+')) ++p;
+    if (p == last || !isDigit(*p)) return nullptr;
+    int exponent = 0;
+    for (; p != last && isDigit(*p); ++p) exponent = std::min(exponent * 10 + (*p - '0'), 100000);
+    scale += down ? -exponent : exponent;
+  }
+  if (digits > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
+  const double x = static_cast<double>(digits);
+  const double magnitude = scale < 0 ? x / kExactPowersOfTen[-scale] : x * kExactPowersOfTen[scale];
+  value = negative ? -magnitude : magnitude;
+  return p;
+}
+
+// One leading '+' is allowed (from_chars takes none), but not before a sign.
+bool parseNumber(const char* first, const char* last, double& value) {
+  if (first != last && *first == '+') {
+    ++first;
+    if (first != last && (*first == '+' || *first == '-')) return false;
+  }
+  if (readShortNumber(first, last, value) == last) return true;
+  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  return error == std::errc() && end == last && std::isfinite(value);
 }
 
 void skipDataLeadingBlock(BufferedReader& reader) {
@@ -184,13 +268,81 @@ FirstLine readFirstLine(BufferedReader& reader) {
   return line;
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// The number and separator characters of kCharClasses, sixteen bytes at a
+// time: 0xFF where a byte is one.
+__m128i numberMask(__m128i v) {
+  const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+  const __m128i digit = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+  const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
+  const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+  const __m128i exponent = _mm_cmpeq_epi8(lower, _mm_set1_epi8('e'));
+  return _mm_or_si128(_mm_or_si128(digits, exponent), _mm_or_si128(is('.'), _mm_or_si128(is('+'), is('-'))));
+}
+
+__m128i separatorMask(__m128i v) {
+  const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+  const __m128i control = _mm_sub_epi8(v, _mm_set1_epi8('\t'));  // \t \n \v \f \r
+  const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(control, _mm_set1_epi8(4)), control);
+  return _mm_or_si128(_mm_or_si128(controls, is(' ')), _mm_or_si128(is(','), is(';')));
+}
+
+// Adds to runs where a number byte follows a byte that is none, sixteen
+// bytes at a time (per-byte counters, summed before they can overflow);
+// carry holds the number mask of the sixteen before. Returns how many bytes
+// it looked at (the rest is less than sixteen).
+std::size_t countRunsVectorised(const char* data, std::size_t size, __m128i& carry, std::uint64_t& runs,
+                                bool& foreign) {
+  int other = 0;
+  std::size_t k = 0;
+  while (k + 16 <= size) {
+    __m128i counters = _mm_setzero_si128();
+    for (int round = 0; round < 255 && k + 16 <= size; ++round, k += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + k));
+      const __m128i number = numberMask(v);
+      const __m128i before = _mm_or_si128(_mm_slli_si128(number, 1), _mm_srli_si128(carry, 15));
+      counters = _mm_sub_epi8(counters, _mm_andnot_si128(before, number));
+      other |= _mm_movemask_epi8(_mm_or_si128(number, separatorMask(v))) ^ 0xFFFF;
+      carry = number;
+    }
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    runs += static_cast<std::uint64_t>(_mm_cvtsi128_si32(sums)) +
+            static_cast<std::uint64_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+  foreign |= other != 0;
+  return k;
+}
+#endif
+
+}  // namespace
+
+std::uint64_t countNumberRuns(std::string_view block, bool& previousNumber, bool& foreign) {
+  std::uint64_t runs = 0;
+  std::size_t k = 0;
+#if defined(__SSE2__)
+  __m128i carry = _mm_set1_epi8(previousNumber ? -1 : 0);
+  k = countRunsVectorised(block.data(), block.size(), carry, runs, foreign);
+  if (k > 0) previousNumber = (_mm_movemask_epi8(carry) & 0x8000) != 0;
+#endif
+  for (; k < block.size(); ++k) {
+    const CharClass kind = charClass(block[k]);
+    const bool number = kind == CharClass::Number;
+    runs += number && !previousNumber;
+    previousNumber = number;
+    foreign |= kind == CharClass::Other;
+  }
+  return runs;
+}
+
 CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& keepGoing,
                                const std::function<void(int)>& progress, std::uint64_t& count) {
   count = 0;
   const std::uint64_t start = reader.position();
   const std::uint64_t span = std::max<std::uint64_t>(1, reader.size() - std::min(reader.size(), start));
-  unsigned previousNumber = 0;
-  unsigned foreign = 0;
+  bool previousNumber = false;
+  bool foreign = false;
   int lastPercent = -1;
   for (;;) {
     if (keepGoing.load(std::memory_order_relaxed) == 0) return CountResult::Cancelled;
@@ -200,17 +352,7 @@ CountResult countNumericValues(BufferedReader& reader, const std::atomic<int>& k
     lastPercent = percent;
     const std::string_view block = reader.available();
     if (block.empty()) break;
-    // A run that goes on into the next block is counted once, where it
-    // starts; the loop has no branches so that it runs at memory speed.
-    std::uint64_t runs = 0;
-    for (const char c : block) {
-      const auto kind = static_cast<unsigned>(charClass(c));
-      const unsigned number = kind >> 1;
-      runs += number & (previousNumber ^ 1u);
-      previousNumber = number;
-      foreign |= kind == 0;
-    }
-    count += runs;
+    count += countNumberRuns(block, previousNumber, foreign);
     if (foreign) {
       const auto bad =
           std::find_if(block.begin(), block.end(), [](char c) { return charClass(c) == CharClass::Other; });
@@ -234,8 +376,15 @@ bool readNextValue(BufferedReader& reader, double& value) {
     }
     std::size_t end = k;
     while (end < block.size() && charClass(block[end]) == CharClass::Number) ++end;
-    if (end == block.size() && reader.readMore()) continue;        // the number may go on
-    if (end == block.size() && !reader.exhausted()) return false;  // longer than the buffer
+    if (end == block.size()) {
+      if (reader.readMore()) continue;        // the number may go on
+      if (!reader.exhausted()) return false;  // longer than the buffer
+      // readMore may have moved the bytes to the front of the buffer: a
+      // view taken before it would show what was moved over them.
+      block = reader.available();
+      k = 0;
+      end = block.size();
+    }
     const auto parsed = parseWholeNumber(block.substr(k, end - k));
     if (!parsed) return false;
     value = *parsed;
@@ -282,8 +431,8 @@ std::uint64_t dataStartFor(const DataLayout& layout, std::uint64_t columns) {
 
 std::string unrecognizableDataMessage(BufferedReader& reader, std::string_view file, std::uint64_t offset) {
   const std::string name(file);
+  if (reader.failed()) return unreadableDataMessage(file);
   std::string text = std::string(kUnrecognizableFormat) + "\n";
-  if (reader.failed()) return text + formatC("%s could not be read to its end.", name.c_str());
   const Spot spot = findSpot(reader, offset);
   reader.seek(spot.wordStart);
   std::string word;
@@ -301,6 +450,12 @@ std::string unrecognizableDataMessage(BufferedReader& reader, std::string_view f
   if (word.empty())
     return text + formatC("%s, line %llu: the data ends within a pattern.", name.c_str(), line);
   return text + formatC("%s, line %llu: \"%s\" is not a number.", name.c_str(), line, word.c_str());
+}
+
+std::string unreadableDataMessage(std::string_view file) {
+  const std::string name(file);
+  return std::string(kUnrecognizableFormat) + "\n" +
+         formatC("%s could not be read to its end.", name.c_str());
 }
 
 std::string leftoverValuesMessage(std::string_view file, std::uint64_t leftover) {

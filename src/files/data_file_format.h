@@ -41,6 +41,19 @@ inline CharClass charClass(char c) { return kCharClasses[static_cast<unsigned ch
 
 // The whole of text as a number; nullopt unless every character is used.
 std::optional<double> parseWholeNumber(std::string_view text);
+// The same for [first, last), for hot loops: false when it is no number.
+bool parseNumber(const char* first, const char* last, double& value);
+// The common short forms of a number at p, read without from_chars (and
+// with the same result): returns where the number stops, or null where
+// parseNumber must decide.
+const char* readShortNumber(const char* p, const char* last, double& value);
+
+// The runs of number characters that start in block; previousNumber says
+// whether the byte before the block is a number character (a run that goes
+// on from there is not counted again) and is updated for the next block.
+// foreign is set when the block holds a character that has no place in the
+// data.
+std::uint64_t countNumberRuns(std::string_view block, bool& previousNumber, bool& foreign);
 
 // Skips a UTF-8 byte-order mark, then blank lines, white space and lines
 // whose first non-blank character is '*'.
@@ -115,6 +128,8 @@ std::uint64_t dataStartFor(const DataLayout& layout, std::uint64_t columns);
 // the text at offset (found by reading the data again from its start, so
 // it costs nothing until something fails).
 std::string unrecognizableDataMessage(BufferedReader& reader, std::string_view file, std::uint64_t offset);
+// The same when a read error stopped the reading.
+std::string unreadableDataMessage(std::string_view file);
 
 // The warning for values after the last whole pattern, which are ignored.
 std::string leftoverValuesMessage(std::string_view file, std::uint64_t leftover);

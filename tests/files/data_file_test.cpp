@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <bit>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -30,8 +31,12 @@ class DataFileTest : public ::testing::Test {
     request.currentInputs = currentInputs;
     request.currentOutputs = currentOutputs;
     request.shuffle = shuffle;
+    request.pieceBytes = pieceBytes;
     DataReadCallbacks callbacks;
-    callbacks.progress = [this](int percent) { progress.push_back(percent); };
+    callbacks.progress = [this](int percent) {
+      progress.push_back(percent);
+      if (percent >= cancelAt) readOk = 0;
+    };
     callbacks.caption = [this](const std::string& shown) { caption = shown; };
     callbacks.askInputsOutputs = [this](std::uint32_t count) -> std::optional<InputsOutputs> {
       questions.push_back(count);
@@ -47,6 +52,12 @@ class DataFileTest : public ::testing::Test {
   static std::vector<double> values(const PatternSet& set) {
     return {set.values.get(), set.values.get() + set.patternCount * set.stride()};
   }
+  // The values' bits, so that -0 and 0 differ.
+  static std::vector<std::uint64_t> bits(const PatternSet& set) {
+    std::vector<std::uint64_t> all;
+    for (const double v : values(set)) all.push_back(std::bit_cast<std::uint64_t>(v));
+    return all;
+  }
   static std::vector<double> numbers(const char* text) {
     std::istringstream in(text);
     return {std::istream_iterator<double>(in), std::istream_iterator<double>()};
@@ -61,6 +72,8 @@ class DataFileTest : public ::testing::Test {
   std::uint32_t currentInputs = 0;
   std::uint32_t currentOutputs = 0;
   bool shuffle = false;
+  std::uint64_t pieceBytes = 0;
+  int cancelAt = 101;  // the percent at which the progress callback cancels
   std::vector<InputsOutputs> answers;
   std::vector<std::uint32_t> questions;
   std::vector<int> progress;
@@ -101,14 +114,17 @@ TEST_F(DataFileTest, ReadsValidFiles) {
        "1 2 3 4 5 6 7 8 9 10", "", 0},
       {"csv_with_names", training, kTwoAndOne, "x1,x2,\"y\"\r\n0.5,1,0\r\n1.5;2;1\r\n", 2, 1,
        "0.5 1 0 1.5 2 1", "x1|x2|y|", 0},
-      {"csv_names_with_blanks", training, kTwoAndOne, "sepal length (cm), petal width (cm) ,class\n5.1,0.2,0\n",
-       2, 1, "5.1 0.2 0", "sepal length (cm)|petal width (cm)|class|", 0},
+      {"csv_names_with_blanks", training, kTwoAndOne,
+       "sepal length (cm), petal width (cm) ,class\n5.1,0.2,0\n", 2, 1, "5.1 0.2 0",
+       "sepal length (cm)|petal width (cm)|class|", 0},
       {"numbered_names_between_semicolons", training, kTwoAndOne, "feature 1;feature 2;y\n1;2;3\n", 2, 1,
        "1 2 3", "feature 1|feature 2|y|", 0},
       {"numbers_between_commas_are_data", training, kTwoAndOne, "1 2,3\n4,5 6\n", 2, 1, "1 2 3 4 5 6", "", 0},
       {"csv_without_names", training, kTwoAndOne, "0.5, 1, 0\n1.5, 2, 1\n", 2, 1, "0.5 1 0 1.5 2 1", "", 0},
       {"inputs_keyword_alone_names_one_column", testing, kOneAndNone, "[INPUTS]\n1\n2\n", 1, 0, "1 2",
        "[INPUTS]|", 0},
+      {"last_number_longer_than_what_went_before", training, kNone, "[INPUTS] 1 [OUTPUTS] 1 1 12345", 1, 1,
+       "1 12345", "", 0},
       {"other_programs_header_line_is_data", training, kOneAndOne, "3 1 1\n0 0\n1 1\n0 1\n", 1, 1,
        "3 1 1 0 0 1 1 0", "", 1},
   };
@@ -259,6 +275,80 @@ TEST_F(DataFileTest, LargeFiles) {
   EXPECT_LE(static_cast<double>(outcome.set.memoryBytes()), 1.2 * 40000 * 4 * sizeof(double));
   EXPECT_FALSE(read("[INPUTS] 3\n[OUTPUTS] 1\n" + rows + "1 2 3 4..\n").ok);
   EXPECT_EQ(messages(), kUnrecognizable + "data.trn, line 40003: \"4..\" is not a number.");
+}
+
+// Pieces as small as a byte put boundaries inside numbers, between CR and
+// LF and around faults; joined, they must give exactly the one-piece read.
+TEST_F(DataFileTest, PiecesReadAsOnePiece) {
+  std::string rows;  // every form of number, the short ones and the others
+  for (int p = 0; p < 40; ++p)
+    rows += std::to_string(p) + ".0625 -" + std::to_string(p) + "e-3 +.5 5. -0 1e22 1e23 " +
+            "12345678901234567890 0.1000000000000000055511151231257827 " + std::to_string(p % 7) + "\n";
+  std::string crlf;
+  for (const char c : rows) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+  std::string oneLine;  // no line end at all
+  for (int v = 0; v < 3000; ++v) oneLine += std::to_string(v * 7) + (v % 2 ? ".25 " : ",");
+  const std::string header = "[INPUTS] 3\n[OUTPUTS] 2\n";
+  const std::string some = rows.substr(0, rows.find('\n', 600) + 1);  // some whole rows
+  const std::string firstBad = kUnrecognizable + "data.trn, line " +
+                               std::to_string(3 + std::count(some.begin(), some.end(), '\n')) +
+                               ": \"3..0\" is not a number.";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string message;  // what the one-piece read must say too ("": whatever it says)
+  };
+  const Case cases[] = {
+      {"numbers_cut_everywhere", header + rows, ""},
+      {"crlf_line_ends", header + crlf, ""},
+      {"leftover_values", header + rows + "1 2 3\n", ""},
+      {"one_line_without_line_end", header + oneLine, ""},
+      {"smaller_than_a_piece", header + "1 2 3 4 5\n", ""},
+      {"names_line_and_data", "x1,x2,x3,y1,y2\r\n" + rows, ""},
+      {"bad_values_in_two_pieces_first_wins", header + some + "3..0 " + rows + "4e+ 1\n", firstBad},
+      {"bad_value_among_the_leftover_is_not_read", header + rows + "1 2 3..0\n", ""},
+      {"foreign_character_far_after_a_bad_value", header + some + "3..0 " + rows + "x\n", ""},
+      {"data_ends_in_a_long_run", header + "1 2 3 4 5\n" + std::string(300, '7'), ""},
+  };
+  for (const Case& c : cases) {
+    answers = {{3, 2}};
+    reporter.messages.clear();
+    pieceBytes = 0;
+    const DataReadOutcome whole = read(c.text);
+    const std::string wholeMessages = messages();
+    if (!c.message.empty()) {
+      EXPECT_EQ(wholeMessages, c.message) << c.name;
+    }
+    for (const std::uint64_t size : {1, 2, 3, 7, 64, 4096}) {
+      answers = {{3, 2}};
+      reporter.messages.clear();
+      progress.clear();
+      pieceBytes = size;
+      const DataReadOutcome pieces = read(c.text);
+      const std::string name = std::string(c.name) + " in pieces of " + std::to_string(size);
+      ASSERT_EQ(pieces.ok, whole.ok) << name << ": " << messages();
+      EXPECT_EQ(messages(), wholeMessages) << name;
+      EXPECT_EQ(pieces.leftoverValues, whole.leftoverValues) << name;
+      EXPECT_EQ(pieces.set.columnNames, whole.set.columnNames) << name;
+      EXPECT_EQ(pieces.set.inputMin, whole.set.inputMin) << name;
+      EXPECT_EQ(pieces.set.targetMax, whole.set.targetMax) << name;
+      EXPECT_EQ(bits(pieces.set), bits(whole.set)) << name;
+      EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end())) << name;
+      if (whole.ok) {
+        EXPECT_EQ(progress.back(), 100) << name;
+      }
+    }
+  }
+}
+
+TEST_F(DataFileTest, CancelStopsEveryPiece) {
+  std::string text = "[INPUTS] 1\n[OUTPUTS] 1\n";
+  for (int p = 0; p < 50000; ++p) text += std::to_string(p) + " 0.5\n";
+  pieceBytes = 4096;
+  cancelAt = 30;
+  EXPECT_FALSE(read(text).ok);
+  EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_LT(progress.back(), 100);
 }
 
 TEST_F(DataFileTest, OnlyRegularFilesAreRead) {
