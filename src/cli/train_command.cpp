@@ -5,7 +5,6 @@
 // consecutive seeds), and saves the weights with their history.
 #include "cli/train_command.h"
 
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -176,7 +175,7 @@ void reportOutcome(const Session& session, const RunSummary& summary, Reporter& 
                 "%u epochs; --epochs counts all of them, so give a larger limit to train on.",
                 session.config.maxEpochs(), session.epochCount),
         MessageIcon::Warning);
-  if (summary.reason == StopReason::Diverged || !std::isfinite(summary.last.trainRms))
+  if (runDiverged(summary))
     reporter.report("Warning",
                     "Training diverged: the training error is no longer a finite number.\nTry a smaller "
                     "learning rate or momentum, or narrower weight limits.",

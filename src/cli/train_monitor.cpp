@@ -42,19 +42,20 @@ void CurveWriter::writeRow(const EpochStatistics& stats, double seconds) {
       formatRoundTrip(stats.trainMaxPatternRms).c_str(), formatRoundTrip(stats.trainMaxError).c_str(),
       formatRoundTrip(stats.trainPercent).c_str(), optionalFigure(stats.testMeasured, stats.testRms).c_str(),
       optionalFigure(crossValidated_, stats.xvalRms).c_str(), seconds);
-  if (std::fwrite(row.data(), 1, row.size(), file_) != row.size() && !failed_) {
-    failed_ = true;
-    error_ = errno;
-  }
+  if (std::fwrite(row.data(), 1, row.size(), file_) != row.size()) noteFailure(errno);
   lastWritten_ = stats.epoch;
   const auto now = std::chrono::steady_clock::now();
   if (now - lastFlush_ >= kFlushInterval) {
     lastFlush_ = now;
-    if (std::fflush(file_) != 0 && !failed_) {
-      failed_ = true;
-      error_ = errno;
-    }
+    if (std::fflush(file_) != 0) noteFailure(errno);
   }
+}
+
+// The first failure is the one reported.
+void CurveWriter::noteFailure(int error) {
+  if (failed_) return;
+  failed_ = true;
+  error_ = error;
 }
 
 void CurveWriter::epochFinished(const EpochStatistics& stats, double seconds) {
@@ -73,10 +74,7 @@ bool CurveWriter::close(std::string* reason) {
   const int flushError = errno;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!failed_ && (!flushed || !closed)) {
-    failed_ = true;
-    error_ = flushError != 0 ? flushError : errno;
-  }
+  if (!flushed || !closed) noteFailure(flushError != 0 ? flushError : errno);
   if (failed_ && reason) *reason = error_ != 0 ? std::strerror(error_) : "write error";
   return !failed_;
 }

@@ -35,6 +35,7 @@ class CurveWriter {
 
  private:
   void writeRow(const EpochStatistics& stats, double seconds);
+  void noteFailure(int error);
 
   std::FILE* file_ = nullptr;
   long long every_ = 1;

@@ -1,12 +1,12 @@
 #include "cli/train_options.h"
 
-#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <cstdio>
 
 #include "cli/cli_reporter.h"
 #include "files/config_file.h"
+#include "files/text_cursor.h"
 
 namespace nodelyx::cli {
 namespace {
@@ -73,10 +73,9 @@ constexpr MethodName kMethodNames[] = {{"online", 1},       {"batch", 2}, {"rpro
                                        {"quickprop", 4},    {"dbd", 5},   {"delta-bar-delta", 5},
                                        {"online-random", 6}};
 
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
+// The same word, letter case aside.
+bool sameWord(std::string_view word, std::string_view other) {
+  return word.size() == other.size() && matchesKeyword(word, other);
 }
 
 bool usageError(const std::string& problem) {
@@ -106,12 +105,10 @@ bool settingLine(std::string_view assignment, std::string& line) {
   const std::string shown = "--set " + std::string(assignment);
   if (equals == std::string_view::npos || equals == 0 || equals + 1 == assignment.size())
     return usageError(shown + ": give KEY=VALUE, e.g. --set GAIN=0.2");
-  const std::string key = lowerCase(assignment.substr(0, equals));
+  const std::string key(assignment.substr(0, equals));
   std::string value(assignment.substr(equals + 1));
-  if (!isConfigurationKey(key))
-    return usageError(shown + ": [" + std::string(assignment.substr(0, equals)) +
-                      "] is not a configuration key");
-  if (key == "trainingfile" || key == "testfile" || key == "weightsfile") {
+  if (!isConfigurationKey(key)) return usageError(shown + ": [" + key + "] is not a configuration key");
+  if (sameWord(key, "trainingfile") || sameWord(key, "testfile") || sameWord(key, "weightsfile")) {
     std::error_code error;
     const auto absolute = std::filesystem::absolute(value, error);
     if (!error) value = absolute.lexically_normal().string();
@@ -121,11 +118,10 @@ bool settingLine(std::string_view assignment, std::string& line) {
 }
 
 bool methodLine(const std::string& name, std::string& line) {
-  const std::string lower = lowerCase(name);
   int code = 0;
   for (const MethodName& method : kMethodNames)
-    if (method.name == lower) code = method.code;
-  if (lower.size() == 1 && lower[0] >= '1' && lower[0] <= '6') code = lower[0] - '0';
+    if (sameWord(name, method.name)) code = method.code;
+  if (name.size() == 1 && name[0] >= '1' && name[0] <= '6') code = name[0] - '0';
   if (code == 0)
     return usageError("unknown method '" + name +
                       "': give online, online-random, batch, rprop, quickprop, dbd or 1..6");
@@ -157,9 +153,9 @@ bool readScaling(const ParsedArguments& parsed, TrainOptions& options) {
     return usageError("--no-scaling and --scaling exclude each other");
   if (parsed.has("--no-scaling")) options.scaling = ScalingMode::None;
   if (!parsed.has("--scaling")) return true;
-  const std::string mode = lowerCase(parsed.value("--scaling"));
-  if (mode != "auto" && mode != "off") return usageError("--scaling must be auto or off");
-  options.scaling = mode == "auto" ? ScalingMode::Auto : ScalingMode::None;
+  const std::string mode = parsed.value("--scaling");
+  if (!sameWord(mode, "auto") && !sameWord(mode, "off")) return usageError("--scaling must be auto or off");
+  options.scaling = sameWord(mode, "auto") ? ScalingMode::Auto : ScalingMode::None;
   return true;
 }
 

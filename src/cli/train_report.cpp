@@ -112,6 +112,10 @@ std::string RunStart::describe() const {
                  epochsBefore);
 }
 
+bool runDiverged(const RunSummary& summary) {
+  return summary.reason == StopReason::Diverged || !std::isfinite(summary.last.trainRms);
+}
+
 RunFigures measureRun(Session& session, const RunSummary& summary, const RunStart& start,
                       const std::filesystem::path& weights) {
   RunFigures f;
@@ -120,7 +124,7 @@ RunFigures measureRun(Session& session, const RunSummary& summary, const RunStar
   f.epochs = session.epochCount;
   f.epochsRun = summary.epochsRun;
   f.reason = summary.reason;
-  f.diverged = summary.reason == StopReason::Diverged || !std::isfinite(s.trainRms);
+  f.diverged = runDiverged(summary);
   f.trainRms = s.trainRms;
   f.trainMaxRms = s.trainMaxPatternRms;
   f.trainMaxError = s.trainMaxError;

@@ -38,6 +38,9 @@ struct RunFigures {
   std::filesystem::path weights;
 };
 
+// The run stopped diverging, or its last training error is not a number.
+bool runDiverged(const RunSummary& summary);
+
 // The figures of the session's network after the run (the classification
 // figures are measured here, on the training and testing sets).
 RunFigures measureRun(Session& session, const RunSummary& summary, const RunStart& start,

@@ -1,7 +1,5 @@
 #include "files/foreign_data.h"
 
-#include <charconv>
-#include <limits>
 #include <new>
 
 #include "files/c_format.h"
@@ -40,16 +38,9 @@ bool hasNonNumericField(std::string_view line) {
 
 // PATTERNS × (INPUTS + OUTPUTS) of a count line, when the line is one.
 std::optional<std::uint64_t> countLineTotal(std::string_view line) {
-  std::uint64_t counts[3] = {};
-  std::size_t found = 0;
-  TextCursor cursor(line);
-  for (std::string_view word = cursor.readWord(); !word.empty(); word = cursor.readWord()) {
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), counts[found % 3]);
-    if (error != std::errc() || end != word.data() + word.size() || ++found > 3) return std::nullopt;
-  }
-  constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
-  if (found != 3 || counts[0] > kMax || counts[1] > kMax || counts[2] > kMax) return std::nullopt;
-  return counts[0] * (counts[1] + counts[2]);
+  const std::optional<foreign::CountLine> counts = foreign::readCountLine(line);
+  if (!counts || !foreign::countsFit(*counts)) return std::nullopt;
+  return counts->patterns * (counts->inputs + counts->outputs);
 }
 
 bool readAll(ByteSource& source, std::string& text) {

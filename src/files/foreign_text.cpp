@@ -61,23 +61,19 @@ class CountHeaderConverter {
 };
 
 bool CountHeaderConverter::readCounts(std::string_view line, std::uint64_t lineNumber) {
-  const std::vector<std::string_view> words = splitAtBlanks(line);
-  std::optional<std::uint64_t> counts[3];
-  for (std::size_t k = 0; k < 3 && words.size() == 3; ++k) counts[k] = parseCount(words[k]);
-  if (!counts[0] || !counts[1] || !counts[2]) {
+  const std::optional<CountLine> counts = readCountLine(line);
+  if (!counts) {
     reportError(reporter_, formatC("%s, line %llu: the first line must be \"PATTERNS INPUTS OUTPUTS\" "
                                    "(three whole numbers), not \"%s\".",
                                    name_.c_str(), static_cast<unsigned long long>(lineNumber),
                                    shown(trimBlanks(line)).c_str()));
     return false;
   }
-  constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
-  out_.patterns = *counts[0];
-  out_.inputs = *counts[1];
-  out_.outputs = *counts[2];
+  out_.patterns = counts->patterns;
+  out_.inputs = counts->inputs;
+  out_.outputs = counts->outputs;
   stride_ = out_.inputs + out_.outputs;
-  if (out_.patterns > kMax || out_.inputs > kMax || out_.outputs > kMax ||
-      (stride_ != 0 && out_.patterns > std::numeric_limits<std::uint64_t>::max() / stride_)) {
+  if (!countsFit(*counts)) {
     reportError(reporter_,
                 formatC("%s, line %llu: the counts \"%s\" are too large.", name_.c_str(),
                         static_cast<unsigned long long>(lineNumber), shown(trimBlanks(line)).c_str()));
@@ -185,6 +181,22 @@ void appendPattern(std::string& text, const double* values, std::size_t count) {
     text += formatRoundTrip(values[k]);
   }
   text += '\n';
+}
+
+std::optional<CountLine> readCountLine(std::string_view line) {
+  const std::vector<std::string_view> words = splitAtBlanks(line);
+  if (words.size() != 3) return std::nullopt;
+  std::optional<std::uint64_t> counts[3];
+  for (std::size_t k = 0; k < 3; ++k) counts[k] = parseCount(words[k]);
+  if (!counts[0] || !counts[1] || !counts[2]) return std::nullopt;
+  return CountLine{*counts[0], *counts[1], *counts[2]};
+}
+
+bool countsFit(const CountLine& counts) {
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+  const std::uint64_t stride = counts.inputs + counts.outputs;
+  return counts.patterns <= kMax && counts.inputs <= kMax && counts.outputs <= kMax &&
+         (stride == 0 || counts.patterns <= std::numeric_limits<std::uint64_t>::max() / stride);
 }
 
 void reportError(Reporter& reporter, const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,15 @@ std::string dataHeaderText(const std::vector<std::string>& comments, std::uint64
 void appendPattern(std::string& text, const double* values, std::size_t count);
 
 void reportError(Reporter& reporter, const std::string& text);
+
+// The counts of a "PATTERNS INPUTS OUTPUTS" line: three whole numbers and
+// nothing else, or nullopt.
+struct CountLine {
+  std::uint64_t patterns = 0, inputs = 0, outputs = 0;
+};
+std::optional<CountLine> readCountLine(std::string_view line);
+// Each count within 32 bits, and PATTERNS x (INPUTS + OUTPUTS) within 64.
+bool countsFit(const CountLine& counts);
 
 bool convertCountHeader(std::string_view text, std::string_view title, ConvertedData& out, Reporter& reporter,
                         const std::atomic<int>& keepGoing);
