@@ -105,9 +105,7 @@ int runTestCommand(Arguments args) {
   if (!model.loadModel()) return kExitFailure;
   const DataReadCallbacks callbacks = dataReadCallbacks(counts, isTerminal(stderr), reporter);
   const std::string data = parsed->value("--data");
-  const DataReader reader =
-      dataFormat.format == DataFormat::Native ? DataReader() : foreignDataReader(dataFormat);
-  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter, reader)) {
+  if (!loadDataFile(session, DataKind::Testing, data, callbacks, reporter, foreignDataReader(dataFormat))) {
     if (reporter.count() == 0) reportFileMessage(reporter, "Could not read file %s", data);
     return kExitFailure;
   }

@@ -72,8 +72,7 @@ bool prepareSession(Session& session, const TrainOptions& options, StderrReporte
   exitCode = kExitFailure;
   SessionFileActions actions(session, reporter);
   actions.dataCallbacks = dataReadCallbacks(options.counts, !options.quiet && isTerminal(stderr), reporter);
-  if (options.dataFormat.format != DataFormat::Native)
-    actions.dataReader = foreignDataReader(options.dataFormat);
+  actions.dataReader = foreignDataReader(options.dataFormat);
   CompanionChoices choices;
   choices.keepMissingWeights = true;
   choices.ignoreWeights = options.fresh;
