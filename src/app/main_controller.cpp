@@ -45,11 +45,13 @@ void makeCurrentDirectoryOf(const std::string& path) {
 
 }  // namespace
 
-MainController::MainController(Session& session, MainView& view, std::filesystem::path programDirectory)
+MainController::MainController(Session& session, MainView& view, std::filesystem::path programDirectory,
+                               RecentFileStore* recentStore)
     : session_(session),
       view_(view),
       programDirectory_(std::move(programDirectory)),
-      actions_(session, static_cast<Reporter&>(*this)) {
+      actions_(session, static_cast<Reporter&>(*this)),
+      recent_(recentStore) {
   session_.config.setObserver(this);
   session_.setObserver(this);
   actions_.dataReader = [this](const DataReadRequest& request, const DataReadCallbacks&, Reporter& reporter) {
@@ -102,6 +104,8 @@ std::string MainController::windowTitle() const {
 void MainController::initialize() {
   resetPanel();
   view_.setWindowTitle(windowTitle());
+  recent_.load();
+  view_.setRecentFiles(recent_.shown());
 }
 
 bool MainController::command(ControlId id) {
@@ -133,7 +137,25 @@ bool MainController::command(ControlId id) {
       return true;
     case ControlId::DataScaling:
     case ControlId::ScalingSettings:
-      return !session_.refuseWhileTraining(BusyRefusal::ScaleData, *this);
+      if (session_.refuseWhileTraining(BusyRefusal::ScaleData, *this)) return false;
+      view_.runModalDialog(id == ControlId::DataScaling ? ModalDialog::DataScaling
+                                                        : ModalDialog::ScalingOptions);
+      return true;
+    case ControlId::AdvancedSettings:
+      view_.runModalDialog(ModalDialog::AdvancedSettings);
+      return true;
+    case ControlId::About:
+      view_.runModalDialog(ModalDialog::About);
+      return true;
+    case ControlId::HelpContents:
+      view_.showHelp("");
+      return true;
+    case ControlId::RecentFile1:
+    case ControlId::RecentFile2:
+    case ControlId::RecentFile3:
+    case ControlId::RecentFile4:
+      openRecentFile(id);
+      return true;
     case ControlId::Train:
       startTraining();
       return true;
@@ -237,7 +259,10 @@ bool MainController::openConfigurationFile(const std::string& path, CompanionOrd
                                         {}, nullptr, failureFormat);
   // The configuration's companions may have brought a network and sets.
   resetRunControls();
-  if (opened) makeCurrentDirectoryOf(session_.networkFile);
+  if (opened) {
+    makeCurrentDirectoryOf(session_.networkFile);
+    if (recent_.add(session_.networkFile)) view_.setRecentFiles(recent_.shown());
+  }
   return opened;
 }
 

@@ -16,6 +16,7 @@
 #include "app/control_id.h"
 #include "app/field_checks.h"
 #include "app/main_view.h"
+#include "app/recent_files.h"
 #include "app/session.h"
 #include "app/session_files.h"
 #include "app/training_run.h"
@@ -25,15 +26,17 @@ namespace nodelyx {
 class MainController final : public ConfigObserver, public SessionObserver, private Reporter {
  public:
   // programDirectory: where the executable is (companion files named
-  // without a directory are looked for there as well).
-  MainController(Session& session, MainView& view, std::filesystem::path programDirectory);
+  // without a directory are looked for there as well). recentStore keeps
+  // the recent-file list between starts (null: this run only).
+  MainController(Session& session, MainView& view, std::filesystem::path programDirectory,
+                 RecentFileStore* recentStore = nullptr);
   // Ends a run still going (serving the window's events meanwhile).
   ~MainController() override;
   MainController(const MainController&) = delete;
   MainController& operator=(const MainController&) = delete;
 
-  // The first show: the panel's defaults, untitled. Then, when the program
-  // was started with an argument, opens that file.
+  // The first show: the panel's defaults, untitled, the recent files. Then,
+  // when the program was started with an argument, opens that file.
   void initialize();
   void openCommandLineFile(const std::string& argument);
 
@@ -50,6 +53,17 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   // Files dropped on the window, in drop order; a recent-file entry is
   // opened as a drop of that one file.
   void dropFiles(const std::vector<std::string>& paths);
+
+  // What the user points at or asks help for: the status text of a
+  // highlighted menu command, "Ready" when the menus close, the hint of the
+  // control under the pointer (None: the window), and F1's topic for the
+  // control that has the focus.
+  void menuHighlighted(ControlId command);
+  void menusClosed();
+  void pointerOver(ControlId control);
+  void contextHelp(ControlId focused);
+
+  const RecentFiles& recentFiles() const { return recent_; }
 
   // Panel notifications.
   void fieldNotified(ControlId id, FieldNotification notification);
@@ -106,6 +120,7 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   void loadWeightsCommand();
   void saveWeightsCommand();
   void showToolWindowCommand(ControlId id);
+  void openRecentFile(ControlId id);
 
   // Panel.
   void commitFloat(const struct PanelField& field, FieldNotification notification);
@@ -117,6 +132,7 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   void showPatternCount(ControlId id, std::size_t count);
   void enableHiddenLayerControls(bool runActive);
   void updateRunButtons();
+  void showRunPressed(bool running);
   void clearTrainingStats();
   void clearTestingStats();
   void enterRunState();
@@ -132,6 +148,7 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   std::filesystem::path programDirectory_;
   SessionFileActions actions_;
   TrainingRun run_;
+  RecentFiles recent_;
   TrainingObserver* runObserver_ = nullptr;
   bool runEndPending_ = false;  // a run was started and runEnded() has not seen its end
   bool firstMethodNotice_ = true;

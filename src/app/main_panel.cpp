@@ -320,6 +320,7 @@ void MainController::enterRunState() {
   view_.setControlEnabled(ControlId::Test, false);
   view_.setControlEnabled(ControlId::Stop, true);
   view_.setControlEnabled(ControlId::Train, false);
+  showRunPressed(true);
   for (const ControlId id : kLockedWhileTraining) view_.setControlEnabled(id, false);
   view_.focusControl(ControlId::Stop, false);
 }
@@ -344,6 +345,14 @@ void MainController::updateRunButtons() {
   const bool trainable = session_.trainingDataLoaded();
   view_.setControlEnabled(ControlId::Train, trainable);
   if (!trainable) view_.setControlEnabled(ControlId::Stop, false);
+  showRunPressed(false);
+}
+
+// The toolbar's Train and Stop show as one pressed pair: Train while a run
+// is going, Stop otherwise.
+void MainController::showRunPressed(bool running) {
+  view_.setControlChecked(ControlId::Train, running);
+  view_.setControlChecked(ControlId::Stop, !running);
 }
 
 void MainController::clearTrainingStats() {

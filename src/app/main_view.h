@@ -6,9 +6,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/control_id.h"
 #include "app/file_dispatch.h"
+#include "app/help_topics.h"
 #include "files/data_file.h"
 #include "files/output_file.h"
 #include "files/reporter.h"
@@ -21,10 +23,13 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 // The windows the View menu shows (each lives for the whole program).
 enum class ToolWindow { NetworkView, ErrorPlot, ContourPlot, AnalysisPlot, HistoryWindow };
 
-class MainView {
- public:
-  virtual ~MainView() = default;
+// The modal dialogs of the Settings and Help menus; each runs over the
+// session on its own and returns when it is closed.
+enum class ModalDialog { AdvancedSettings, DataScaling, ScalingOptions, About };
 
+// showHelp (HelpViewer) opens the help window at a keyword or the contents.
+class MainView : public HelpViewer {
+ public:
   // Panel controls and commands, by identifier. A command's state applies
   // to every place it shows (button, menu item, toolbar).
   virtual void setControlText(ControlId id, const std::string& text) = 0;
@@ -55,6 +60,12 @@ class MainView {
 
   // Shows (restores, raises) one of the program's other windows.
   virtual void showToolWindow(ToolWindow window) = 0;
+  virtual void runModalDialog(ModalDialog dialog) = 0;
+  // The status bar's text.
+  virtual void setStatusText(const std::string& text) = 0;
+  // The recent files the File menu offers, most recent first (at most
+  // four; none shows no entry and no separator).
+  virtual void setRecentFiles(const std::vector<std::string>& paths) = 0;
   // Serves the window system's pending events once; used while the logic
   // waits for a run to end.
   virtual void serviceEvents() = 0;

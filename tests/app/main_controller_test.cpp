@@ -5,13 +5,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/fake_main_view.h"
-#include "support/temp_dir.h"
+#include "support/main_controller_fixture.h"
 
 namespace nodelyx {
 namespace {
 
 using testing::FakeMainView;
+using testing::readText;
 using Answer = MessageAnswer;
 
 constexpr const char* kRefuseNew =
@@ -21,46 +21,7 @@ constexpr const char* kRefuseFiles =
 constexpr const char* kWrongExtension =
     "Drag-and-Drop files must have one of the\nfollowing extnsions (*.net, *.trn, *.wts, *.tst)";
 
-std::string readText(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class MainControllerTest : public ::testing::Test {
- protected:
-  MainControllerTest() : savedDirectory_(std::filesystem::current_path()) {
-    for (const char* name : {"xor.net", "xor.trn", "xor.tst", "classes.net", "classes.trn", "classes.tst"})
-      dir.write(name, readText(std::filesystem::path(NODELYX_SOURCE_DIR) / "examples" / name));
-    controller.initialize();
-  }
-  ~MainControllerTest() override {
-    controller.finishRun();
-    std::filesystem::current_path(savedDirectory_);
-  }
-
-  std::string file(const char* name) const { return (dir / name).string(); }
-  void openXor() {
-    controller.openCommandLineFile(file("xor.net"));
-    ASSERT_TRUE(session().trainingDataLoaded());
-    view.messages.clear();
-  }
-  const Session& session() const { return controller.session(); }
-  // Types text into a field and leaves it.
-  void commit(ControlId id, const std::string& text) {
-    view.setControlText(id, text);
-    controller.fieldNotified(id, FieldNotification::KillFocus);
-  }
-
-  testing::TempDir dir;
-  Session sessionStorage;
-  FakeMainView view;
-  MainController controller{sessionStorage, view, dir.path() / "program"};
-
- private:
-  std::filesystem::path savedDirectory_;
-};
+using MainControllerTest = testing::MainControllerFixture;
 
 TEST_F(MainControllerTest, StartsWithTheDefaultsOfANewNetwork) {
   EXPECT_EQ(view.title, "Nodelyx - (untitled)");
@@ -262,6 +223,10 @@ TEST_F(MainControllerTest, WhileTrainingFilesAndNetworksAreRefused) {
   controller.command(ControlId::OpenNetwork);
   controller.dropFiles({file("classes.net"), file("xor.trn")});
   controller.command(ControlId::DataScaling);
+  EXPECT_TRUE(view.dialogsRun.empty());
+  // The toolbar shows Train pressed while the run goes.
+  EXPECT_TRUE(view.checked[ControlId::Train]);
+  EXPECT_FALSE(view.checked[ControlId::Stop]);
   EXPECT_EQ(
       view.takeMessageTexts(),
       (std::vector<std::string>{kRefuseNew, kRefuseNew, kRefuseFiles,
@@ -271,6 +236,8 @@ TEST_F(MainControllerTest, WhileTrainingFilesAndNetworksAreRefused) {
   controller.waitForRunToEnd();
   EXPECT_FALSE(view.isEnabled(ControlId::Stop));
   EXPECT_TRUE(view.isEnabled(ControlId::Train));
+  EXPECT_TRUE(view.checked[ControlId::Stop]);
+  EXPECT_FALSE(view.checked[ControlId::Train]);
   EXPECT_FALSE(controller.training());
 }
 

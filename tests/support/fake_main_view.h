@@ -66,6 +66,10 @@ class FakeMainView : public MainView {
     return readDataFileOnWorker(request, callbacks, reporter);
   }
   void showToolWindow(ToolWindow window) override { shownWindows.push_back(window); }
+  void runModalDialog(ModalDialog dialog) override { dialogsRun.push_back(dialog); }
+  void setStatusText(const std::string& text) override { statusText = text; }
+  void setRecentFiles(const std::vector<std::string>& paths) override { recentFiles = paths; }
+  void showHelp(const std::string& keyword) override { helpKeywords.push_back(keyword); }
   void serviceEvents() override {}
   void closeWindow() override { ++closeRequests; }
 
@@ -98,6 +102,10 @@ class FakeMainView : public MainView {
   int dataReads = 0;
   int closeRequests = 0;
   std::vector<ToolWindow> shownWindows;
+  std::vector<ModalDialog> dialogsRun;
+  std::string statusText;
+  std::vector<std::string> recentFiles;
+  std::vector<std::string> helpKeywords;  // "" for the contents
 };
 
 }  // namespace nodelyx::testing
