@@ -21,4 +21,9 @@ QIcon applicationIcon() {
   return QIcon(kApplicationIconPicture);
 }
 
+QIcon toolbarIcon(const char* name) {
+  initGuiResources();
+  return QIcon(QStringLiteral(":/nodelyx/toolbar/%1.svg").arg(QString::fromUtf8(name)));
+}
+
 }  // namespace nodelyx

@@ -1,5 +1,5 @@
 // The pictures compiled into the program (resources/nodelyx.qrc): the
-// splash picture and the application icon. nodelyx_gui is a static
+// splash picture, the application icon and the toolbar's pictures. nodelyx_gui is a static
 // library, so its resources are registered explicitly before first use.
 // GUI thread.
 #pragma once
@@ -18,5 +18,8 @@ void initGuiResources();
 
 // The program's icon (the same motif as the splash picture, square).
 QIcon applicationIcon();
+
+// A toolbar picture by name ("train" is resources/toolbar/train.svg).
+QIcon toolbarIcon(const char* name);
 
 }  // namespace nodelyx

@@ -1,10 +1,13 @@
 #include "gui/main_menus.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <span>
+
+#include "app/recent_files.h"
 
 namespace nodelyx {
 namespace {
@@ -35,6 +38,9 @@ constexpr MenuItem kViewItems[] = {
 };
 constexpr MenuItem kSettingsItems[] = {
     {ControlId::AdvancedSettings, "&Advanced Settings..."},
+    {ControlId::None, nullptr},
+    {ControlId::DataScaling, "Data &Scaling..."},
+    {ControlId::ScalingSettings, "Scaling &Options..."},
 };
 constexpr MenuItem kHelpItems[] = {
     {ControlId::HelpContents, "&Help"},
@@ -53,29 +59,67 @@ constexpr MenuDefinition kMenus[] = {
     {"&Help", kHelpItems},
 };
 
-// The settings sheet, the help window and the About box are not there yet.
-constexpr ControlId kNotYetAvailable[] = {ControlId::AdvancedSettings, ControlId::HelpContents,
-                                          ControlId::About};
-
 }  // namespace
 
-MainMenus::MainMenus(QMainWindow& window, std::function<void(ControlId)> trigger) {
+MainMenus::MainMenus(QMainWindow& window, std::function<void(ControlId)> trigger)
+    : window_(window), trigger_(std::move(trigger)) {
   for (const MenuDefinition& definition : kMenus) {
     QMenu* menu = window.menuBar()->addMenu(QString::fromUtf8(definition.title));
+    menus_.push_back(menu);
     if (fileMenu_ == nullptr) fileMenu_ = menu;
     for (const MenuItem& item : definition.items) {
       if (item.id == ControlId::None) {
         QAction* separator = menu->addSeparator();
-        if (menu == fileMenu_ && recentFilesAnchor_ == nullptr) recentFilesAnchor_ = separator;
+        if (menu == fileMenu_ && recentFilesEnd_ == nullptr) recentFilesEnd_ = separator;
         continue;
       }
       QAction* action = menu->addAction(QString::fromUtf8(item.text));
       action->setObjectName(QString::fromStdString(commandObjectName(item.id)));
-      QObject::connect(action, &QAction::triggered, &window, [trigger, id = item.id] { trigger(id); });
+      QObject::connect(action, &QAction::triggered, &window, [this, id = item.id] { trigger_(id); });
       actions_.emplace(item.id, action);
     }
   }
-  for (ControlId id : kNotYetAvailable) actions_.at(id)->setEnabled(false);
+}
+
+MainMenus::~MainMenus() {
+  for (QMenu* menu : menus_) QObject::disconnect(menu, nullptr, &window_, nullptr);
+}
+
+void MainMenus::connectHints(std::function<void(ControlId)> highlighted, std::function<void()> closed) {
+  for (QMenu* menu : menus_) {
+    QObject::connect(menu, &QMenu::hovered, &window_, [this, highlighted](QAction* hovered) {
+      for (const auto& [id, action] : actions_) {
+        if (action == hovered) highlighted(id);
+      }
+    });
+    QObject::connect(menu, &QMenu::aboutToHide, &window_, closed);
+  }
+}
+
+void MainMenus::setRecentFiles(const std::vector<std::string>& paths) {
+  for (int k = 0; k < static_cast<int>(kRecentFileCount); ++k) {
+    const auto id = static_cast<ControlId>(controlNumber(ControlId::RecentFile1) + k);
+    const auto found = actions_.find(id);
+    if (static_cast<std::size_t>(k) >= paths.size()) {
+      if (found != actions_.end()) found->second->setVisible(false);
+      continue;
+    }
+    // "&" in a path is a letter, not a mnemonic.
+    QString text = QFile::decodeName(QByteArray::fromStdString(paths[static_cast<std::size_t>(k)]));
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (found != actions_.end()) {
+      found->second->setText(text);
+      found->second->setVisible(true);
+      continue;
+    }
+    if (recentSeparator_ == nullptr) recentSeparator_ = fileMenu_->insertSeparator(recentFilesEnd_);
+    auto* action = new QAction(text, fileMenu_);
+    action->setObjectName(QString::fromStdString(commandObjectName(id)));
+    QObject::connect(action, &QAction::triggered, &window_, [this, id] { trigger_(id); });
+    fileMenu_->insertAction(recentFilesEnd_, action);
+    actions_.emplace(id, action);
+  }
+  if (recentSeparator_ != nullptr) recentSeparator_->setVisible(!paths.empty());
 }
 
 QAction* MainMenus::action(ControlId id) const {

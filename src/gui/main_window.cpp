@@ -14,16 +14,22 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <vector>
 
 #include "app/panel_fields.h"
+#include "app/status_hints.h"
+#include "gui/about_dialog.h"
+#include "gui/advanced_settings_dialog.h"
 #include "gui/data_read_dialog.h"
 #include "gui/file_dialogs.h"
 #include "gui/gui_resources.h"
 #include "gui/main_menus.h"
+#include "gui/main_toolbar.h"
 #include "gui/message_box.h"
 #include "gui/numeric_edit.h"
 #include "gui/output_choices_dialog.h"
@@ -54,19 +60,25 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
     : QMainWindow(parent),
       runBridge_([this](const EpochStatistics& stats) { controller_.showEpochStatistics(stats); },
                  [this] { controller_.runEnded(); }),
-      controller_(session_, *this, programDirectory) {
+      controller_(session_, *this, programDirectory, &recentFileSettings_) {
   setObjectName(QStringLiteral("mainWindow"));
   menus_ = std::make_unique<MainMenus>(*this, [this](ControlId id) { runCommand(id); });
   panel_ = buildPanel(this);
   setCentralWidget(panel_.panel);
   connectPanel();
+  createToolbarAndStatusBar();
+  watchPointerAndHelpKey();
   setAcceptDrops(true);
   setWindowIcon(applicationIcon());
   setWindowTitle(controller_.windowTitle());
   controller_.setRunObserver(&runBridge_);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The hints call the controller, which is destroyed before the widgets.
+  panel_.panel->removeEventFilter(this);
+  for (const auto& [id, widget] : panel_.controls) widget->removeEventFilter(this);
+}
 
 void MainWindow::initialize() {
   ControllerCall call(*this);
@@ -131,6 +143,41 @@ void MainWindow::connectPanel() {
   }
 }
 
+void MainWindow::createToolbarAndStatusBar() {
+  toolbar_ = new MainToolbar(
+      *menus_, [this](ControlId id) { runCommand(id); }, this);
+  addToolBar(Qt::TopToolBarArea, toolbar_);
+  statusText_ = new QLabel(QString::fromLatin1(kReadyStatus));
+  statusText_->setObjectName(QStringLiteral("statusText"));
+  statusText_->setAccessibleName(QStringLiteral("Status"));
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
+  statusBar()->addWidget(statusText_, 1);
+  statusBar()->setSizeGripEnabled(true);
+}
+
+void MainWindow::watchPointerAndHelpKey() {
+  menus_->connectHints([this](ControlId id) { controller_.menuHighlighted(id); },
+                       [this] { controller_.menusClosed(); });
+  panel_.panel->installEventFilter(this);
+  for (const auto& [id, widget] : panel_.controls) widget->installEventFilter(this);
+  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  help->setContext(Qt::WindowShortcut);
+  connect(help, &QShortcut::activated, this, [this] {
+    if (controllerDepth_ == 0) controller_.contextHelp(idOf(focusWidget()));
+  });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const bool entered = event->type() == QEvent::Enter;
+  if (entered || event->type() == QEvent::Leave) {
+    // Leaving a control puts the pointer over the panel itself.
+    const ControlId id =
+        entered && watched != panel_.panel ? idOf(static_cast<QWidget*>(watched)) : ControlId::None;
+    controller_.pointerOver(id);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::runCommand(ControlId id) {
   if (controllerDepth_ > 0) return;
   commitFocusedEdit();
@@ -168,7 +215,10 @@ QWidget* MainWindow::control(ControlId id) const {
   return found == panel_.controls.end() ? nullptr : found->second;
 }
 
-QAction* MainWindow::commandAction(ControlId id) const { return menus_ ? menus_->action(id) : nullptr; }
+QAction* MainWindow::commandAction(ControlId id) const {
+  if (QAction* run = toolbar_ ? toolbar_->runAction(id) : nullptr) return run;
+  return menus_ ? menus_->action(id) : nullptr;
+}
 
 QSize MainWindow::startSize() const {
   QSize size = sizeHint().expandedTo(minimumSizeHint());
@@ -209,7 +259,10 @@ void MainWindow::setControlEnabled(ControlId id, bool enabled) {
 }
 
 void MainWindow::setControlChecked(ControlId id, bool checked) {
-  if (auto* box = qobject_cast<QAbstractButton*>(control(id))) box->setChecked(checked);
+  if (auto* box = qobject_cast<QAbstractButton*>(control(id)); box != nullptr && box->isCheckable())
+    box->setChecked(checked);
+  if (id == ControlId::Train || id == ControlId::Stop)
+    toolbar_->setRunPressed(checked == (id == ControlId::Train));
 }
 
 void MainWindow::selectListItem(ControlId id, int index) {
@@ -248,6 +301,26 @@ DataReadOutcome MainWindow::readDataFile(const DataReadRequest& request, Reporte
 }
 
 void MainWindow::showToolWindow(ToolWindow window) { toolWindows_.show(window, frameGeometry()); }
+
+void MainWindow::runModalDialog(ModalDialog dialog) {
+  switch (dialog) {
+    case ModalDialog::AdvancedSettings:
+      runAdvancedSettingsDialog(this, session_, *this);
+      break;
+    case ModalDialog::About:
+      runAboutDialog(this);
+      break;
+    case ModalDialog::DataScaling:
+    case ModalDialog::ScalingOptions:
+      break;
+  }
+}
+
+void MainWindow::setStatusText(const std::string& text) { statusText_->setText(qtext(text)); }
+
+void MainWindow::setRecentFiles(const std::vector<std::string>& paths) { menus_->setRecentFiles(paths); }
+
+void MainWindow::showHelp(const std::string& keyword) { (void)keyword; }
 
 void MainWindow::serviceEvents() {
   // The logic is waiting for a run to end: deliver the run's own calls and

@@ -5,6 +5,7 @@
 // the RunBridge. GUI thread only.
 #pragma once
 
+#include <QLabel>
 #include <QMainWindow>
 #include <filesystem>
 #include <memory>
@@ -14,12 +15,14 @@
 #include "app/main_view.h"
 #include "app/session.h"
 #include "gui/panel_builder.h"
+#include "gui/recent_file_settings.h"
 #include "gui/run_bridge.h"
 #include "gui/tool_windows.h"
 
 namespace nodelyx {
 
 class MainMenus;
+class MainToolbar;
 
 class MainWindow final : public QMainWindow, public MainView {
   Q_OBJECT
@@ -62,11 +65,17 @@ class MainWindow final : public QMainWindow, public MainView {
   std::optional<OutputChoices> askOutputChoices(const OutputChoices& current) override;
   DataReadOutcome readDataFile(const DataReadRequest& request, Reporter& reporter) override;
   void showToolWindow(ToolWindow window) override;
+  void runModalDialog(ModalDialog dialog) override;
+  void setStatusText(const std::string& text) override;
+  void setRecentFiles(const std::vector<std::string>& paths) override;
+  void showHelp(const std::string& keyword) override;
   void serviceEvents() override;
   void closeWindow() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The control hints follow the pointer over the panel.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -74,6 +83,8 @@ class MainWindow final : public QMainWindow, public MainView {
   class ControllerCall;
 
   void connectPanel();
+  void createToolbarAndStatusBar();
+  void watchPointerAndHelpKey();
   void runCommand(ControlId id);
   void commitField(ControlId id, FieldNotification notification);
   // A numeric field that has the focus and was edited since its last
@@ -86,6 +97,9 @@ class MainWindow final : public QMainWindow, public MainView {
   ToolWindows toolWindows_;
   PanelWidgets panel_;
   std::unique_ptr<MainMenus> menus_;
+  MainToolbar* toolbar_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  RecentFileSettings recentFileSettings_;
   // Calls into the controller in progress: focus changes they cause (a
   // message box, a refused field taking the focus back) commit nothing,
   // and a close request waits for them to finish.
