@@ -36,6 +36,8 @@ class AdvancedSettingsDialog final : public QDialog, private AdvancedSettingsVie
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("pages"));
     tabs_->setAccessibleName(QStringLiteral("Pages"));
+    // All four tabs in view: the sheet grows to fit them.
+    tabs_->setUsesScrollButtons(false);
     for (int page = 0; page < kAdvancedPageCount; ++page) addPage(static_cast<AdvancedPageId>(page));
     layout->addWidget(tabs_);
     layout->addWidget(addOkCancelButtons(*this));
