@@ -21,6 +21,7 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"about", {"files", "about"}},
     {"app", {"engine", "files", "export", "scaling", "about", "app"}},
     {"cli", {"engine", "files", "export", "scaling", "about", "app", "cli"}},
+    {"plots", {"engine", "files", "app", "plots"}},
 };
 
 TEST(LayeringTest, FoldersIncludeOnlyWhatTheyMayDependOn) {
