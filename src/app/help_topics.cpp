@@ -7,10 +7,22 @@ namespace nodelyx {
 namespace {
 
 constexpr const char* kKeywords[] = {
-    help::kTrainingProperties, help::kStoppingCriteria, help::kTrainingMethod, help::kLayers,
-    help::kWeights,            help::kDataFile,         help::kSaturation,     help::kQuickProp,
-    help::kRprop,              help::kDeltaBarDelta,    help::kMiscSettings,   help::kNormalization,
-    help::kAutomaticScaling,   help::kViewMenu,         help::kAnalysisPlot,   help::kSurfacePlot,
+    help::kTrainingProperties,
+    help::kStoppingCriteria,
+    help::kTrainingMethod,
+    help::kLayers,
+    help::kWeights,
+    help::kDataFile,
+    help::kSaturation,
+    help::kQuickProp,
+    help::kRprop,
+    help::kDeltaBarDelta,
+    help::kMiscSettings,
+    help::kNormalization,
+    help::kAutomaticScaling,
+    help::kViewMenu,
+    help::kAnalysisPlot,
+    help::kSurfacePlot,
     help::kSurfacePlotControls,
 };
 
@@ -20,14 +32,22 @@ struct TopicPage {
   const char* page;
 };
 constexpr TopicPage kPages[] = {
-    {help::kTrainingProperties, "settings.html"}, {help::kStoppingCriteria, "settings.html"},
-    {help::kTrainingMethod, "settings.html"},     {help::kLayers, "settings.html"},
-    {help::kWeights, "settings.html"},            {help::kDataFile, "settings.html"},
-    {help::kSaturation, "settings.html"},         {help::kQuickProp, "advanced.html"},
-    {help::kRprop, "advanced.html"},              {help::kDeltaBarDelta, "advanced.html"},
-    {help::kMiscSettings, "advanced.html"},       {help::kNormalization, "scaling.html"},
-    {help::kAutomaticScaling, "scaling.html"},    {help::kViewMenu, "plots.html"},
-    {help::kAnalysisPlot, "plots.html"},          {help::kSurfacePlot, "plots.html"},
+    {help::kTrainingProperties, "settings.html"},
+    {help::kStoppingCriteria, "settings.html"},
+    {help::kTrainingMethod, "settings.html"},
+    {help::kLayers, "settings.html"},
+    {help::kWeights, "settings.html"},
+    {help::kDataFile, "files.html"},
+    {help::kSaturation, "settings.html"},
+    {help::kQuickProp, "advanced.html"},
+    {help::kRprop, "advanced.html"},
+    {help::kDeltaBarDelta, "advanced.html"},
+    {help::kMiscSettings, "advanced.html"},
+    {help::kNormalization, "scaling.html"},
+    {help::kAutomaticScaling, "scaling.html"},
+    {help::kViewMenu, "plots.html"},
+    {help::kAnalysisPlot, "plots.html"},
+    {help::kSurfacePlot, "plots.html"},
     {help::kSurfacePlotControls, "plots.html"},
 };
 
