@@ -12,8 +12,6 @@
 #include <set>
 #include <sstream>
 
-#include "app/panel_fields.h"
-
 namespace nodelyx {
 namespace {
 
@@ -124,17 +122,6 @@ TEST(HelpTopics, TheContentsLeadToEveryPageAndSection) {
     if (page == kHelpContentsPage) continue;
     EXPECT_TRUE(targets.contains(page)) << page;
   }
-}
-
-TEST(HelpTopics, F1OpensKeywordsOfTheBook) {
-  const auto keywords = helpKeywords();
-  for (const PanelField& field : panelFields()) {
-    const std::string keyword = helpKeywordForControl(field.id);
-    EXPECT_TRUE(keyword.empty() || std::find(keywords.begin(), keywords.end(), keyword) != keywords.end())
-        << field.label << ": " << keyword;
-  }
-  EXPECT_EQ(std::string(helpKeywordForControl(ControlId::HiddenLayerCount)), help::kLayers);
-  EXPECT_EQ(std::string(helpKeywordForControl(ControlId::TrainingMethodList)), "");
 }
 
 }  // namespace
