@@ -40,7 +40,7 @@ std::span<const char* const> helpKeywords();
 std::string helpAnchor(std::string_view keyword);
 
 // Where the keyword's section is, relative to the book's folder
-// ("training.html#training-properties"); "" (the contents page) asks for
+// ("settings.html#training-properties"); "" (the contents page) asks for
 // the contents, and so does a keyword the book does not know.
 std::string helpLocation(std::string_view keyword);
 inline constexpr const char* kHelpContentsPage = "index.html";
