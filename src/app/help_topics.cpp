@@ -37,11 +37,7 @@ constexpr TopicPage kPages[] = {
     {help::kTrainingMethod, "settings.html"},
     {help::kLayers, "settings.html"},
     {help::kWeights, "settings.html"},
-<<<<<<< HEAD
-    {help::kDataFile, "settings.html"},
-=======
     {help::kDataFile, "files.html"},
->>>>>>> helpbook
     {help::kSaturation, "settings.html"},
     {help::kQuickProp, "advanced.html"},
     {help::kRprop, "advanced.html"},

@@ -28,6 +28,7 @@
 #include "gui/data_read_dialog.h"
 #include "gui/file_dialogs.h"
 #include "gui/gui_resources.h"
+#include "gui/help_window.h"
 #include "gui/main_menus.h"
 #include "gui/main_toolbar.h"
 #include "gui/message_box.h"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
   setCentralWidget(panel_.panel);
   connectPanel();
   createToolbarAndStatusBar();
+  help_ = std::make_unique<HelpWindowViewer>(programDirectory, this);
   watchPointerAndHelpKey();
   setAcceptDrops(true);
   setWindowIcon(applicationIcon());
@@ -320,7 +322,9 @@ void MainWindow::setStatusText(const std::string& text) { statusText_->setText(q
 
 void MainWindow::setRecentFiles(const std::vector<std::string>& paths) { menus_->setRecentFiles(paths); }
 
-void MainWindow::showHelp(const std::string& keyword) { (void)keyword; }
+void MainWindow::showHelp(const std::string& keyword) { help_->showHelp(keyword); }
+
+QWidget* MainWindow::helpWindow() const { return help_->window(); }
 
 void MainWindow::serviceEvents() {
   // The logic is waiting for a run to end: deliver the run's own calls and

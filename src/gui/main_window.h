@@ -21,6 +21,7 @@
 
 namespace nodelyx {
 
+class HelpWindowViewer;
 class MainMenus;
 class MainToolbar;
 
@@ -44,6 +45,8 @@ class MainWindow final : public QMainWindow, public MainView {
   // A panel control or a command's action by identifier (null if none).
   QWidget* control(ControlId id) const;
   QAction* commandAction(ControlId id) const;
+  // The help window (null before the first help was asked for).
+  QWidget* helpWindow() const;
   // A window the View menu showed (null before its first showing).
   QWidget* toolWindow(ToolWindow which) const { return toolWindows_.window(which); }
   // Shows the whole panel and fits a 1024 × 768 screen.
@@ -100,6 +103,7 @@ class MainWindow final : public QMainWindow, public MainView {
   MainToolbar* toolbar_ = nullptr;
   QLabel* statusText_ = nullptr;
   RecentFileSettings recentFileSettings_;
+  std::unique_ptr<HelpWindowViewer> help_;
   // Calls into the controller in progress: focus changes they cause (a
   // message box, a refused field taking the focus back) commit nothing,
   // and a close request waits for them to finish.

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTest>
 #include <QToolBar>
 #include <memory>
@@ -62,6 +63,7 @@ class ShellTest : public QObject {
   void statusHintsFollowThePointerAndTheMenus();
   void advancedSettingsShowAndStoreTheValues();
   void aboutBoxShowsTheProductAndTheSystem();
+  void f1OpensTheHelpOfTheFocusedField();
 
  private:
   template <typename T = QWidget>
@@ -83,7 +85,8 @@ void ShellTest::initTestCase() {
 void ShellTest::init() { startWindow(); }
 
 void ShellTest::startWindow() {
-  window_ = std::make_unique<MainWindow>(std::filesystem::path(NODELYX_EXAMPLES_DIR));
+  // The program's folder, where the build puts the help book.
+  window_ = std::make_unique<MainWindow>(std::filesystem::path(NODELYX_PROGRAM_DIR));
   window_->resize(window_->startSize());
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -235,6 +238,24 @@ void ShellTest::aboutBoxShowsTheProductAndTheSystem() {
       test::modalNamed(QString::fromLatin1(kAboutDialogObjectName)));
   window_->commandAction(ControlId::About)->trigger();
   QVERIFY(shown);
+}
+
+void ShellTest::f1OpensTheHelpOfTheFocusedField() {
+  const auto shownPage = [this] {
+    QWidget* help = window_->helpWindow();
+    if (help == nullptr || !help->isVisible()) return QString();
+    return help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))->source().fileName() + QLatin1Char('#') +
+           help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))->source().fragment();
+  };
+  control(ControlId::HiddenLayerCount)->setFocus();
+  QTest::keyClick(window_.get(), Qt::Key_F1);
+  QCOMPARE(shownPage(), QStringLiteral("settings.html#layers"));
+  window_->activateWindow();
+  control(ControlId::TrainingMethodList)->setFocus();
+  QTest::keyClick(window_.get(), Qt::Key_F1);
+  QCOMPARE(shownPage(), QStringLiteral("index.html#"));
+  window_->commandAction(ControlId::HelpContents)->trigger();
+  QCOMPARE(shownPage(), QStringLiteral("index.html#"));
 }
 
 QTEST_MAIN(ShellTest)
