@@ -1,17 +1,14 @@
 // The two scaling dialogs as real widgets: the tool window running a real
-// job on its worker to the end and aborting one, and the settings dialog
-// with its list and edits. Screenshots of both go to the screenshot folder.
-#include <QCheckBox>
+// job on its worker to the end and aborting one; the settings dialog's list
+// and edits. Screenshots of both.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -36,44 +33,22 @@ void saveScreenshot(QWidget* widget, const QString& name) {
   widget->grab().save(QStringLiteral(NODELYX_SCREENSHOT_DIR "/") + name + suffix);
 }
 
-class NoHelp final : public HelpViewer {
+class RecordingHelp final : public HelpViewer {
  public:
   void showHelp(const std::string& keyword) override { keywords << QString::fromStdString(keyword); }
   QStringList keywords;
 };
 
-template <typename T>
-T* child(QWidget* dialog, int id) {
+template <typename T = QWidget>
+T* control(QWidget* dialog, int id) {
   return dialog->findChild<T*>(QStringLiteral("ctl%1").arg(id));
 }
-
-void click(QWidget* dialog, int id) { child<QAbstractButton>(dialog, id)->click(); }
-
-// Answers the tool's file dialogs: output and scale files by kind.
-void chooseFiles(const QString& output, const QString& scale) {
-  setFileChooserForTests([output, scale](FileKind kind, DialogMode, std::string& path) {
-    path = (kind == FileKind::Scale ? scale : output).toStdString();
-    return ChooseResult::Chosen;
-  });
+void click(QWidget* dialog, int id) { control<QAbstractButton>(dialog, id)->click(); }
+QString textOf(QWidget* dialog, int id) { return control<QLabel>(dialog, id)->text(); }
+// Waits for the end of the run that Scale started.
+bool runEnds(QWidget* dialog) {
+  return QTest::qWaitFor([&] { return control(dialog, 1033)->isEnabled(); }, 10000);
 }
-
-// Every file in the folder, hidden ones (temporary files) included.
-QStringList filesIn(const QTemporaryDir& dir) {
-  QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-  names.sort();
-  return names;
-}
-
-// What the tool window showed at the moments the test looked.
-struct ToolSeen {
-  QString inputTitle, outputTitle, scaleTitle, inputs, outputs;
-  bool abortEnabledDuringRun = false, scaleEnabledDuringRun = true;
-  bool ended = false;
-  bool closedWhileRunning = true;
-  bool boxOwnedByTool = false;
-  int bar = -1;
-  QString percent;
-};
 
 }  // namespace
 
@@ -88,152 +63,106 @@ class ScalingDialogsTest : public QObject {
   void cleanup() { setFileChooserForTests({}); }
   void toolRunsAJobToTheEnd();
   void toolAbortLeavesNothingBehind();
-  void toolShowsTheWorkersMessage();
   void optionsDialogShowsItsListAndEdits();
   void onlyTheDataFileDialogAsksBeforeReplacing();
 
  private:
-  QString copyExample(const char* name) {
-    const QString path = dir_->filePath(QString::fromLatin1(name));
-    QFile::copy(QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromLatin1(name), path);
-    return path;
+  QString path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
+  QStringList files() const {
+    return QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   }
-  void loadTrainingSet(const QString& path) {
+  void loadTrainingSet(const char* name, const char* example = nullptr) {
+    if (example)
+      QFile::copy(QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromLatin1(example), path(name));
     RecordingReporter reporter;
-    QVERIFY(loadDataFile(session_, DataKind::Training, path.toStdString(), {}, reporter));
+    QVERIFY(loadDataFile(session_, DataKind::Training, path(name).toStdString(), {}, reporter));
+  }
+  // Runs the tool on the training set; its output and scale file dialogs
+  // answer the two names, and `use` works the window.
+  void runTool(const char* output, const char* scale, const std::function<void(QWidget*)>& use) {
+    setFileChooserForTests(
+        [output = path(output), scale = path(scale)](FileKind kind, DialogMode, std::string& p) {
+          p = (kind == FileKind::Scale ? scale : output).toStdString();
+          return ChooseResult::Chosen;
+        });
+    answerNextModal(
+        [&](QWidget* dialog) {
+          click(dialog, 1028);
+          click(dialog, 1029);
+          use(dialog);
+          click(dialog, 1037);
+        },
+        modalNamed(QString::fromLatin1(kScalingToolDialogObjectName)));
+    runScalingToolDialog(nullptr, session_, help_);
   }
 
   std::unique_ptr<QTemporaryDir> dir_;
   Session session_;
-  NoHelp help_;
+  RecordingHelp help_;
 };
 
 void ScalingDialogsTest::toolRunsAJobToTheEnd() {
-  loadTrainingSet(copyExample("sine.trn"));
-  chooseFiles(dir_->filePath(QStringLiteral("sine_scaled.trn")), dir_->filePath(QStringLiteral("sine.scl")));
-  ToolSeen seen;
-  answerNextModal(
-      [&](QWidget* dialog) {
-        click(dialog, 1028);
-        click(dialog, 1029);
-        seen.inputTitle = child<QLabel>(dialog, 1031)->text();
-        seen.outputTitle = child<QLabel>(dialog, 1032)->text();
-        seen.scaleTitle = child<QLabel>(dialog, 1034)->text();
-        seen.inputs = child<QLineEdit>(dialog, 106)->text();
-        seen.outputs = child<QLineEdit>(dialog, 107)->text();
-        saveScreenshot(dialog, QStringLiteral("scaling_tool_dialog"));
-        click(dialog, 1033);
-        seen.abortEnabledDuringRun = child<QPushButton>(dialog, 3)->isEnabled();
-        seen.scaleEnabledDuringRun = child<QPushButton>(dialog, 1033)->isEnabled();
-        seen.ended = QTest::qWaitFor([&] { return child<QPushButton>(dialog, 1033)->isEnabled(); }, 10000);
-        seen.bar = child<QProgressBar>(dialog, 1036)->value();
-        seen.percent = child<QLabel>(dialog, 1035)->text();
-        saveScreenshot(dialog, QStringLiteral("scaling_tool_dialog_done"));
-        click(dialog, 40015);
-        click(dialog, 1037);
-      },
-      modalNamed(QString::fromLatin1(kScalingToolDialogObjectName)));
-  runScalingToolDialog(nullptr, session_, help_);
-  QCOMPARE(seen.inputTitle, QStringLiteral("sine.trn"));
-  QCOMPARE(seen.outputTitle, QStringLiteral("sine_scaled.trn"));
-  QCOMPARE(seen.scaleTitle, QStringLiteral("sine.scl"));
-  QCOMPARE(seen.inputs, QStringLiteral("1"));
-  QCOMPARE(seen.outputs, QStringLiteral("1"));
-  QVERIFY(seen.abortEnabledDuringRun);
-  QVERIFY(!seen.scaleEnabledDuringRun);
-  QVERIFY(seen.ended);
-  QCOMPARE(seen.bar, 100);
-  QCOMPARE(seen.percent, QStringLiteral("100 %"));
+  loadTrainingSet("sine.trn", "sine.trn");
+  QStringList shown;
+  bool abortOnlyWhileRunning = false, ended = false;
+  runTool("sine_scaled.trn", "sine.scl", [&](QWidget* dialog) {
+    for (const int id : {1031, 1032, 1034}) shown << textOf(dialog, id);
+    shown << control<QLineEdit>(dialog, 106)->text() << control<QLineEdit>(dialog, 107)->text();
+    saveScreenshot(dialog, QStringLiteral("scaling_tool_dialog"));
+    const bool abortBefore = control(dialog, 3)->isEnabled();
+    click(dialog, 1033);
+    abortOnlyWhileRunning =
+        !abortBefore && control(dialog, 3)->isEnabled() && !control(dialog, 1033)->isEnabled();
+    ended = runEnds(dialog);
+    shown << QString::number(control<QProgressBar>(dialog, 1036)->value()) << textOf(dialog, 1035);
+    saveScreenshot(dialog, QStringLiteral("scaling_tool_dialog_done"));
+    click(dialog, 40015);
+  });
+  QVERIFY(abortOnlyWhileRunning);
+  QVERIFY(ended);
+  QCOMPARE(shown, QStringList({"sine.trn", "sine_scaled.trn", "sine.scl", "1", "1", "100", "100 %"}));
   QCOMPARE(help_.keywords, QStringList{QStringLiteral("Normalization")});
-  QCOMPARE(filesIn(*dir_), QStringList({"sine.scl", "sine.trn", "sine_scaled.trn"}));
-  std::ifstream scaled(dir_->filePath(QStringLiteral("sine_scaled.trn")).toStdString());
-  std::string header;
-  std::getline(scaled, header);
-  QCOMPARE(header, std::string("[INPUTS] 1"));
+  QCOMPARE(files(), QStringList({"sine.scl", "sine.trn", "sine_scaled.trn"}));
 }
 
-// The run is aborted right after it started, on a file long enough that it
-// cannot have ended by then.
+// Abort comes right after Scale, on a file long enough that the run cannot
+// have ended by then.
 void ScalingDialogsTest::toolAbortLeavesNothingBehind() {
-  const QString input = dir_->filePath(QStringLiteral("long.trn"));
   {
-    std::ofstream out(input.toStdString());
+    std::ofstream out(path("long.trn").toStdString());
     out << "[INPUTS] 2\n[OUTPUTS] 1\n";
     for (int p = 0; p < 300000; ++p) out << p % 97 << ' ' << p % 13 << ' ' << p % 2 << '\n';
   }
-  loadTrainingSet(input);
-  chooseFiles(dir_->filePath(QStringLiteral("long_scaled.trn")), dir_->filePath(QStringLiteral("long.scl")));
-  ToolSeen seen;
-  answerNextModal(
-      [&](QWidget* dialog) {
-        click(dialog, 1028);
-        click(dialog, 1029);
-        click(dialog, 1033);
-        seen.closedWhileRunning = dialog->close();
-        click(dialog, 3);
-        seen.ended = QTest::qWaitFor([&] { return child<QPushButton>(dialog, 1033)->isEnabled(); }, 10000);
-        seen.bar = child<QProgressBar>(dialog, 1036)->value();
-        seen.percent = child<QLabel>(dialog, 1035)->text();
-        click(dialog, 1037);
-      },
-      modalNamed(QString::fromLatin1(kScalingToolDialogObjectName)));
-  runScalingToolDialog(nullptr, session_, help_);
-  QVERIFY(!seen.closedWhileRunning);
-  QVERIFY(seen.ended);
-  QCOMPARE(seen.bar, 0);
-  QCOMPARE(seen.percent, QStringLiteral("0 %"));
-  QCOMPARE(filesIn(*dir_), QStringList{QStringLiteral("long.trn")});
-}
-
-// The worker waits while its message is shown in front of the tool.
-void ScalingDialogsTest::toolShowsTheWorkersMessage() {
-  loadTrainingSet(copyExample("sine.trn"));
-  const QString missing = dir_->filePath(QStringLiteral("missing.scl"));
-  chooseFiles(dir_->filePath(QStringLiteral("out.trn")), missing);
-  QString title, text;
-  QWidget* owner = nullptr;
-  ToolSeen seen;
-  answerNextModal(
-      [&](QWidget* dialog) {
-        click(dialog, 1028);
-        click(dialog, 1029);
-        click(dialog, 1040);
-        answerNextModal(
-            [&](QWidget* box) {
-              title = box->windowTitle();
-              text = qobject_cast<QMessageBox*>(box)->text();
-              owner = box->parentWidget();
-              qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
-            },
-            modalNamed(QStringLiteral("messageBox")));
-        click(dialog, 1033);
-        seen.ended = QTest::qWaitFor([&] { return child<QPushButton>(dialog, 1033)->isEnabled(); }, 10000);
-        seen.boxOwnedByTool = owner == dialog;
-        click(dialog, 1037);
-      },
-      modalNamed(QString::fromLatin1(kScalingToolDialogObjectName)));
-  runScalingToolDialog(nullptr, session_, help_);
-  QVERIFY(seen.ended);
-  QCOMPARE(title, QStringLiteral("File Error"));
-  QCOMPARE(text, QStringLiteral("Could not open file ") + missing);
-  QVERIFY(seen.boxOwnedByTool);
-  QCOMPARE(filesIn(*dir_), QStringList{QStringLiteral("sine.trn")});
+  loadTrainingSet("long.trn");
+  bool closedWhileRunning = true, ended = false;
+  QString percent;
+  runTool("long_scaled.trn", "long.scl", [&](QWidget* dialog) {
+    click(dialog, 1033);
+    closedWhileRunning = dialog->close();
+    click(dialog, 3);
+    ended = runEnds(dialog);
+    percent = textOf(dialog, 1035);
+  });
+  QVERIFY(!closedWhileRunning);
+  QVERIFY(ended);
+  QCOMPARE(percent, QStringLiteral("0 %"));
+  QCOMPARE(files(), QStringList{QStringLiteral("long.trn")});
 }
 
 void ScalingDialogsTest::optionsDialogShowsItsListAndEdits() {
-  loadTrainingSet(copyExample("classes.trn"));  // two inputs, three outputs
+  loadTrainingSet("classes.trn", "classes.trn");  // two inputs, three outputs
   session_.scaling.mode = ScalingMode::Auto;
   QStringList entries;
-  bool editsOffInAuto = false, editsOnInManual = false;
+  bool offInAuto = false, onInManual = false;
   QString shownLow;
   answerNextModal(
       [&](QWidget* dialog) {
-        auto* list = child<QComboBox>(dialog, 1102);
+        auto* list = control<QComboBox>(dialog, 1102);
         for (int i = 0; i < list->count(); ++i) entries << list->itemText(i);
-        auto* low = child<QLineEdit>(dialog, 102);
-        editsOffInAuto = !low->isEnabled() && !list->isEnabled();
+        auto* low = control<QLineEdit>(dialog, 102);
+        offInAuto = !low->isEnabled() && !list->isEnabled();
         click(dialog, 1101);
-        editsOnInManual = low->isEnabled() && list->isEnabled() && child<QLineEdit>(dialog, 107)->isEnabled();
+        onInManual = low->isEnabled() && list->isEnabled() && control(dialog, 107)->isEnabled();
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);  // "Output 1"
@@ -249,14 +178,13 @@ void ScalingDialogsTest::optionsDialogShowsItsListAndEdits() {
   const double targetLow = session_.scaling.fromMin.at(2);
   runScalingOptionsDialog(nullptr, session_, help_);
   QCOMPARE(entries, QStringList({"Input 1", "Input 2", "Output 1", "Output 2", "Output 3"}));
-  QVERIFY(editsOffInAuto);
-  QVERIFY(editsOnInManual);
+  QVERIFY(offInAuto);
+  QVERIFY(onInManual);
   QCOMPARE(shownLow, QString::asprintf("%f", targetLow));
   QCOMPARE(session_.scaling.mode, ScalingMode::Manual);
   QCOMPARE(session_.scaling.fromMin.at(2), -2.5);
 
-  // The close box ends the dialog too.
-  bool closed = false;
+  bool closed = false;  // the close box ends the dialog too
   answerNextModal([&](QWidget* dialog) { closed = dialog->close(); },
                   modalNamed(QString::fromLatin1(kScalingOptionsDialogObjectName)));
   runScalingOptionsDialog(nullptr, session_, help_);
@@ -264,25 +192,24 @@ void ScalingDialogsTest::optionsDialogShowsItsListAndEdits() {
 }
 
 // Choosing an existing scale file is no overwrite: it may be the one to
-// scale by; the tool asks before a run replaces it.
+// scale by, and the tool asks before a run replaces it.
 void ScalingDialogsTest::onlyTheDataFileDialogAsksBeforeReplacing() {
   for (const FileKind kind : {FileKind::Data, FileKind::Scale}) {
     bool confirms = false;
     answerNextModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-      dialog->reject();
+      confirms = !qobject_cast<QFileDialog*>(modal)->testOption(QFileDialog::DontConfirmOverwrite);
+      static_cast<QDialog*>(modal)->reject();
     });
-    std::string path;
-    QCOMPARE(chooseFileWithDialog(nullptr, kind, DialogMode::Save, path), ChooseResult::Cancelled);
+    std::string chosen;
+    QCOMPARE(chooseFileWithDialog(nullptr, kind, DialogMode::Save, chosen), ChooseResult::Cancelled);
     QCOMPARE(confirms, kind == FileKind::Data);
   }
 }
 
 }  // namespace nodelyx
 
-// The dialogs are laid out on a 1024 × 768 screen (with a device pixel
-// ratio of 2 when NODELYX_SCREEN_DPR is 2).
+// On a 1024 × 768 screen, with a device pixel ratio of 2 when
+// NODELYX_SCREEN_DPR is 2.
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
     const QByteArray config =

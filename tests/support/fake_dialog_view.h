@@ -1,9 +1,7 @@
-// Test helper: the views of the scaling dialogs as recording fakes. They
-// keep what the logic shows and answer its questions from scripted queues;
-// an unexpected question fails the test. The tool's view also stands in for
-// the GUI thread's event queue: what a worker posts waits until the test
-// serves it (serve, serveUntil), and a worker waiting for a message waits
-// until then too.
+// Test helper: recording views of the scaling dialogs. Questions are
+// answered from scripted queues (an unexpected one fails the test). The
+// tool's view stands in for the GUI thread's queue: what a worker posts
+// waits until the test serves it, and so does a worker waiting for a message.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,12 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <utility>
-#include <vector>
 
 #include "app/scaling_options.h"
 #include "app/scaling_tool.h"
@@ -27,48 +21,28 @@ template <typename View>
 class RecordingDialogView : public View {
  public:
   void setControlText(int id, const std::string& text) override { texts[id] = text; }
-  std::string controlText(int id) const override {
-    const auto found = texts.find(id);
-    return found == texts.end() ? std::string() : found->second;
-  }
+  std::string controlText(int id) const override { return texts.count(id) ? texts.at(id) : ""; }
   void setControlEnabled(int id, bool on) override { enabled[id] = on; }
   void setControlChecked(int id, bool on) override { checked[id] = on; }
   void focusControl(int id, bool) override { focused = id; }
   void setCaretAtEnd(int) override {}
-  void beep() override { ++beeps; }
+  void beep() override {}
   MessageAnswer showMessage(const Message& message, DialogButtons buttons) override {
     messages.push_back(message);
     if (buttons == DialogButtons::Ok) return MessageAnswer::Ok;
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << message.text;
-      return MessageAnswer::No;
-    }
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
+    if (answers.empty()) ADD_FAILURE() << "unexpected question: " << message.text;
+    const MessageAnswer answer = answers.empty() ? MessageAnswer::No : answers.front();
+    if (!answers.empty()) answers.pop_front();
     return answer;
   }
   void endDialog() override { ++ends; }
 
-  bool isEnabled(int id) const {
-    const auto found = enabled.find(id);
-    return found != enabled.end() && found->second;
-  }
-  bool isChecked(int id) const {
-    const auto found = checked.find(id);
-    return found != checked.end() && found->second;
-  }
-  // The texts of the messages shown so far, and forget them.
-  std::vector<std::string> takeMessageTexts() {
-    std::vector<std::string> result;
-    for (const Message& m : messages) result.push_back(m.text);
-    messages.clear();
-    return result;
-  }
+  bool isEnabled(int id) const { return enabled.count(id) && enabled.at(id); }
+  bool isChecked(int id) const { return checked.count(id) && checked.at(id); }
 
   std::map<int, std::string> texts;
   std::map<int, bool> enabled, checked;
   int focused = 0;
-  int beeps = 0;
   int ends = 0;
   std::vector<Message> messages;
   std::deque<MessageAnswer> answers;  // for Yes/No questions
@@ -79,57 +53,42 @@ class FakeScalingToolView final : public RecordingDialogView<ScalingToolView> {
   void setProgressBar(int percent) override { progress = percent; }
   ChooseResult chooseFile(FileKind kind, DialogMode mode, std::string& path) override {
     dialogs.push_back({kind, mode, path});
-    if (choices.empty()) {
-      ADD_FAILURE() << "unexpected file dialog of kind " << static_cast<int>(kind);
-      return ChooseResult::Cancelled;
-    }
-    auto [result, chosen] = choices.front();
+    if (choices.empty()) ADD_FAILURE() << "unexpected file dialog of kind " << static_cast<int>(kind);
+    if (choices.empty()) return ChooseResult::Cancelled;
+    const std::string chosen = choices.front();
     choices.pop_front();
-    if (result == ChooseResult::Chosen) path = chosen;
-    return result;
+    if (!chosen.empty()) path = chosen;
+    return chosen.empty() ? ChooseResult::Cancelled : ChooseResult::Chosen;
   }
   std::optional<InputsOutputs> askInputsOutputs(std::uint32_t firstLineCount) override {
     questionCounts.push_back(firstLineCount);
     return inputsOutputs;
   }
-
-  // Any thread. holdPoster (when set) runs first, on the posting thread:
-  // a test can keep a worker there while it looks at the window.
+  // Any thread; holdPoster (when set) runs first, on the posting thread.
   void post(std::function<void()> task) override {
     if (holdPoster) holdPoster();
     std::lock_guard<std::mutex> lock(mutex_);
     tasks_.push_back(std::move(task));
-    arrived_.notify_all();
+    changed_.notify_all();
   }
   void runAndWait(const std::function<void()>& task) override {
-    auto done = std::make_shared<bool>(false);
-    post([this, &task, done] {
+    bool done = false;
+    post([&] {
       task();
       std::lock_guard<std::mutex> lock(mutex_);
-      *done = true;
-      arrived_.notify_all();
+      done = true;
+      changed_.notify_all();
     });
     std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait(lock, [&] { return *done; });
+    changed_.wait(lock, [&] { return done; });
   }
-
-  // The test's thread: runs what was posted, waiting for more until
-  // finished() holds (false after 10 s).
-  bool serveUntil(const std::function<bool()>& finished) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!finished())
-      if (!serveOne(deadline)) return false;
-    return true;
-  }
-  // Runs the next posted task, waiting for one until deadline.
-  bool serveOne(std::chrono::steady_clock::time_point deadline) {
-    std::function<void()> task;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      if (!arrived_.wait_until(lock, deadline, [&] { return !tasks_.empty(); })) return false;
-      task = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
+  // The test's thread: runs the next posted task, waiting up to a second.
+  bool serveOne() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!changed_.wait_for(lock, std::chrono::seconds(1), [&] { return !tasks_.empty(); })) return false;
+    const std::function<void()> task = std::move(tasks_.front());
+    tasks_.pop_front();
+    lock.unlock();
     task();
     return true;
   }
@@ -140,15 +99,15 @@ class FakeScalingToolView final : public RecordingDialogView<ScalingToolView> {
     std::string initialName;
   };
   int progress = -1;
-  std::deque<std::pair<ChooseResult, std::string>> choices;  // for file dialogs
-  std::vector<Dialog> dialogs;                               // every dialog shown
-  std::optional<InputsOutputs> inputsOutputs;                // the headerless-table answer
-  std::vector<std::uint32_t> questionCounts;                 // each question's first-line count
+  std::deque<std::string> choices;  // the files chosen in the coming dialogs; "": cancelled
+  std::vector<Dialog> dialogs;
+  std::optional<InputsOutputs> inputsOutputs;  // the answer for a plain table
+  std::vector<std::uint32_t> questionCounts;
   std::function<void()> holdPoster;
 
  private:
   std::mutex mutex_;
-  std::condition_variable arrived_;
+  std::condition_variable changed_;
   std::deque<std::function<void()>> tasks_;
 };
 
@@ -156,7 +115,6 @@ class FakeScalingOptionsView final : public RecordingDialogView<ScalingOptionsVi
  public:
   void setListItems(int, const std::vector<std::string>& items) override { listItems = items; }
   void selectListItem(int, int index) override { selectedItem = index; }
-
   std::vector<std::string> listItems;
   int selectedItem = -2;
 };
