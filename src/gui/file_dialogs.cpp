@@ -58,7 +58,9 @@ void setUpDialog(QFileDialog& dialog, FileKind kind, DialogMode mode, const char
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A scale file is chosen to be read as often as to be written, and the
+    // scaling tool asks itself before it replaces one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, kind == FileKind::Scale);
   }
   dialog.setNameFilters(fileDialogFilters(kind));
   dialog.selectNameFilter(dialog.nameFilters().front());

@@ -34,6 +34,8 @@
 #include "gui/message_box.h"
 #include "gui/numeric_edit.h"
 #include "gui/output_choices_dialog.h"
+#include "gui/scaling_options_dialog.h"
+#include "gui/scaling_tool_dialog.h"
 #include "gui/spin_buttons.h"
 
 namespace nodelyx {
@@ -313,7 +315,10 @@ void MainWindow::runModalDialog(ModalDialog dialog) {
       runAboutDialog(this);
       break;
     case ModalDialog::DataScaling:
+      runScalingToolDialog(this, session_, *this);
+      break;
     case ModalDialog::ScalingOptions:
+      runScalingOptionsDialog(this, session_, *this);
       break;
   }
 }

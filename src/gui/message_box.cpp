@@ -34,21 +34,31 @@ MessageAnswer answerOf(int button) {
   }
 }
 
-}  // namespace
-
-MessageAnswer showMessageBox(QWidget* owner, const Message& message, MessageButtons buttons) {
-  const bool question = buttons == MessageButtons::YesNoCancel;
-  QMessageBox box(
-      boxIcon(message.icon), QString::fromStdString(message.title), QString::fromStdString(message.text),
-      question ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel : QMessageBox::Ok, owner);
+MessageAnswer runBox(QWidget* owner, const Message& message, QMessageBox::StandardButtons buttons,
+                     QMessageBox::StandardButton escape, QMessageBox::StandardButton preferred) {
+  QMessageBox box(boxIcon(message.icon), QString::fromStdString(message.title),
+                  QString::fromStdString(message.text), buttons, owner);
   box.setObjectName(QString::fromLatin1(kMessageBoxObjectName));
   box.setAccessibleName(box.windowTitle());
   // The core's texts are plain; a "<" in a file name must not turn on rich text.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
-  box.setEscapeButton(question ? QMessageBox::Cancel : QMessageBox::Ok);
-  box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
+  box.setEscapeButton(escape);
+  box.setDefaultButton(preferred);
   return answerOf(box.exec());
+}
+
+}  // namespace
+
+MessageAnswer showMessageBox(QWidget* owner, const Message& message, MessageButtons buttons) {
+  if (buttons == MessageButtons::YesNoCancel)
+    return runBox(owner, message, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                  QMessageBox::Cancel, QMessageBox::Yes);
+  return runBox(owner, message, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+MessageAnswer askYesNoBox(QWidget* owner, const Message& message) {
+  return runBox(owner, message, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Yes);
 }
 
 }  // namespace nodelyx

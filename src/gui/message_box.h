@@ -16,4 +16,7 @@ inline constexpr const char* kMessageBoxObjectName = "messageBox";
 // answers Cancel). owner may be null.
 MessageAnswer showMessageBox(QWidget* owner, const Message& message, MessageButtons buttons);
 
+// A question with Yes and No (Escape answers No); Yes or No.
+MessageAnswer askYesNoBox(QWidget* owner, const Message& message);
+
 }  // namespace nodelyx
