@@ -13,8 +13,8 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <memory>
 
@@ -23,6 +23,8 @@
 #include "gui/advanced_settings_dialog.h"
 #include "gui/file_dialogs.h"
 #include "gui/main_window.h"
+#include "gui/scaling_options_dialog.h"
+#include "gui/scaling_tool_dialog.h"
 #include "support/modal.h"
 
 using namespace nodelyx;
@@ -64,6 +66,7 @@ class ShellTest : public QObject {
   void advancedSettingsShowAndStoreTheValues();
   void aboutBoxShowsTheProductAndTheSystem();
   void f1OpensTheHelpOfTheFocusedField();
+  void theSettingsMenuOpensBothScalingDialogs();
 
  private:
   template <typename T = QWidget>
@@ -244,7 +247,8 @@ void ShellTest::f1OpensTheHelpOfTheFocusedField() {
   const auto shownPage = [this] {
     QWidget* help = window_->helpWindow();
     if (help == nullptr || !help->isVisible()) return QString();
-    return help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))->source().fileName() + QLatin1Char('#') +
+    return help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))->source().fileName() +
+           QLatin1Char('#') +
            help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"))->source().fragment();
   };
   control(ControlId::HiddenLayerCount)->setFocus();
@@ -256,6 +260,29 @@ void ShellTest::f1OpensTheHelpOfTheFocusedField() {
   QCOMPARE(shownPage(), QStringLiteral("index.html#"));
   window_->commandAction(ControlId::HelpContents)->trigger();
   QCOMPARE(shownPage(), QStringLiteral("index.html#"));
+}
+
+void ShellTest::theSettingsMenuOpensBothScalingDialogs() {
+  openExample("sine.net");
+  QString inputCount;
+  test::answerNextModal(
+      [&inputCount](QWidget* tool) {
+        inputCount = tool->findChild<QLineEdit*>(QStringLiteral("ctl106"))->text();
+        test::clickButton(tool, QStringLiteral("ctl1037"));  // Exit
+      },
+      test::modalNamed(QString::fromLatin1(kScalingToolDialogObjectName)));
+  window_->commandAction(ControlId::DataScaling)->trigger();
+  QCOMPARE(inputCount, QStringLiteral("1"));  // the loaded training set's counts
+
+  bool optionsShown = false;
+  test::answerNextModal(
+      [&optionsShown](QWidget* options) {
+        optionsShown = true;
+        test::clickButton(options, QStringLiteral("ctl1"));
+      },
+      test::modalNamed(QString::fromLatin1(kScalingOptionsDialogObjectName)));
+  window_->commandAction(ControlId::ScalingSettings)->trigger();
+  QVERIFY(optionsShown);
 }
 
 QTEST_MAIN(ShellTest)
