@@ -113,8 +113,8 @@ bool MainController::command(ControlId id) {
     case ControlId::NewNetwork:
     case ControlId::OpenNetwork:
       if (session_.refuseWhileTraining(BusyRefusal::NewNetwork, *this) || !discardSequence()) return false;
-      session_.samples.rescaleNeeded = 1;
       if (id == ControlId::OpenNetwork) openNetworkCommand();
+      rescaleErrorPlot();
       return true;
     case ControlId::SaveNetwork:
       return saveNetwork(false) == SaveResult::Saved;

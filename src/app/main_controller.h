@@ -133,6 +133,9 @@ class MainController final : public ConfigObserver, public SessionObserver, priv
   void enableHiddenLayerControls(bool runActive);
   void updateRunButtons();
   void showRunPressed(bool running);
+  // Marks the error plot for a rescale and tells the plots, unless a run
+  // is active (the run rescales at its next sample).
+  void rescaleErrorPlot();
   void clearTrainingStats();
   void clearTestingStats();
   void enterRunState();

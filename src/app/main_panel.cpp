@@ -143,9 +143,8 @@ void MainController::checkBoxClicked(ControlId id, bool checked) {
   switch (id) {
     case ControlId::CrossValidate:
       config.setPlotMemorization(value);
-      // The plot rescales for the curves it now shows; the run does it
-      // itself at its next sample.
-      if (!training()) session_.samples.rescaleNeeded = 1;
+      // The plot rescales for the curves it now shows.
+      rescaleErrorPlot();
       break;
     case ControlId::PreventSaturation:
       config.setPreventSaturation(value);
@@ -273,6 +272,7 @@ void MainController::sessionChanged(SessionEvent event) {
       clearTrainingStats();
       clearTestingStats();
       updateRunButtons();
+      if (!training()) view_.plotsChanged(PlotChange::Network);
       break;
     case SessionEvent::StatisticsCleared:
       clearTrainingStats();
@@ -284,6 +284,7 @@ void MainController::sessionChanged(SessionEvent event) {
       updateRunButtons();
       break;
     case SessionEvent::WeightsChanged:
+      if (!training()) view_.plotsChanged(PlotChange::Weights);
       break;
   }
 }
@@ -314,6 +315,9 @@ void MainController::runEnded() {
   view_.setControlEnabled(ControlId::SaveWeights, session_.network != nullptr);
   enableHiddenLayerControls(false);
   updateRunButtons();
+  // The last epochs' weights and samples, whatever the plots saw live.
+  view_.plotsChanged(PlotChange::Weights);
+  view_.plotsChanged(PlotChange::Samples);
 }
 
 void MainController::enterRunState() {
@@ -328,6 +332,13 @@ void MainController::enterRunState() {
 void MainController::resetRunControls() {
   view_.setControlEnabled(ControlId::SaveWeights, session_.network != nullptr && session_.weightsLoaded);
   updateRunButtons();
+  if (!training()) view_.plotsChanged(PlotChange::Network);
+}
+
+void MainController::rescaleErrorPlot() {
+  if (training()) return;
+  session_.samples.rescaleNeeded = 1;
+  view_.plotsChanged(PlotChange::Samples);
 }
 
 void MainController::enableHiddenLayerControls(bool runActive) {
@@ -357,12 +368,12 @@ void MainController::showRunPressed(bool running) {
 
 void MainController::clearTrainingStats() {
   for (const ControlId id : kTrainingStats) view_.setControlText(id, {});
-  if (!training()) session_.samples.rescaleNeeded = 1;
+  rescaleErrorPlot();
 }
 
 void MainController::clearTestingStats() {
   for (const ControlId id : kTestingStats) view_.setControlText(id, {});
-  if (!training()) session_.samples.rescaleNeeded = 1;
+  rescaleErrorPlot();
 }
 
 }  // namespace nodelyx

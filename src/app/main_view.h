@@ -23,6 +23,11 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 // The windows the View menu shows (each lives for the whole program).
 enum class ToolWindow { NetworkView, ErrorPlot, ContourPlot, AnalysisPlot, HistoryWindow };
 
+// What the plot windows must show afresh: the error samples (rescaled when
+// they ask for it), the weights of the same network, or another network
+// (or none).
+enum class PlotChange { Samples, Weights, Network };
+
 // The modal dialogs of the Settings and Help menus; each runs over the
 // session on its own and returns when it is closed.
 enum class ModalDialog { AdvancedSettings, DataScaling, ScalingOptions, About };
@@ -61,6 +66,9 @@ class MainView : public HelpViewer {
   // Shows (restores, raises) one of the program's other windows.
   virtual void showToolWindow(ToolWindow window) = 0;
   virtual void runModalDialog(ModalDialog dialog) = 0;
+  // No run is active: the plot windows show the change (those not shown
+  // catch up when they are).
+  virtual void plotsChanged(PlotChange change) = 0;
   // The status bar's text.
   virtual void setStatusText(const std::string& text) = 0;
   // The recent files the File menu offers, most recent first (at most

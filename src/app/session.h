@@ -202,7 +202,8 @@ void applyDataRead(Session& session, const DataReadRequest& request, DataReadOut
 
 // Reads a data file and returns when the reading has ended: the desktop
 // program shows its progress dialog meanwhile. Empty: readDataFileOnWorker.
-using DataReader = std::function<DataReadOutcome(const DataReadRequest&, const DataReadCallbacks&, Reporter&)>;
+using DataReader =
+    std::function<DataReadOutcome(const DataReadRequest&, const DataReadCallbacks&, Reporter&)>;
 
 // Reads (with reader), then applies. True when the set loaded.
 // Refused (false, with the warning) while a run is active.

@@ -29,6 +29,7 @@
 #include "gui/file_dialogs.h"
 #include "gui/gui_resources.h"
 #include "gui/help_window.h"
+#include "gui/history_window.h"
 #include "gui/main_menus.h"
 #include "gui/main_toolbar.h"
 #include "gui/message_box.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
     : QMainWindow(parent),
       runBridge_([this](const EpochStatistics& stats) { controller_.showEpochStatistics(stats); },
                  [this] { controller_.runEnded(); }),
+      toolWindows_([this](ToolWindow which) { return makeToolWindow(which); }),
       controller_(session_, *this, programDirectory, &recentFileSettings_) {
   setObjectName(QStringLiteral("mainWindow"));
   menus_ = std::make_unique<MainMenus>(*this, [this](ControlId id) { runCommand(id); });
@@ -76,6 +78,7 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
   setWindowIcon(applicationIcon());
   setWindowTitle(controller_.windowTitle());
   controller_.setRunObserver(&runBridge_);
+  runBridge_.setSampleViewer([this] { showSamples(); });
 }
 
 MainWindow::~MainWindow() {
@@ -305,6 +308,27 @@ DataReadOutcome MainWindow::readDataFile(const DataReadRequest& request, Reporte
 }
 
 void MainWindow::showToolWindow(ToolWindow window) { toolWindows_.show(window, frameGeometry()); }
+
+std::unique_ptr<QWidget> MainWindow::makeToolWindow(ToolWindow which) {
+  switch (which) {
+    case ToolWindow::HistoryWindow: {
+      std::string text;
+      writeHistory(text, session_.history);
+      return std::make_unique<HistoryWindow>(text, *this);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+void MainWindow::plotsChanged(PlotChange change) { (void)change; }
+
+void MainWindow::showSamples() {}
+
+void MainWindow::updateSamplesWanted() {
+  runBridge_.setSamplesWanted(toolWindows_.visible(ToolWindow::ErrorPlot) ||
+                              toolWindows_.visible(ToolWindow::NetworkView));
+}
 
 void MainWindow::runModalDialog(ModalDialog dialog) {
   switch (dialog) {

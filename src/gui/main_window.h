@@ -69,6 +69,7 @@ class MainWindow final : public QMainWindow, public MainView {
   DataReadOutcome readDataFile(const DataReadRequest& request, Reporter& reporter) override;
   void showToolWindow(ToolWindow window) override;
   void runModalDialog(ModalDialog dialog) override;
+  void plotsChanged(PlotChange change) override;
   void setStatusText(const std::string& text) override;
   void setRecentFiles(const std::vector<std::string>& paths) override;
   void showHelp(const std::string& keyword) override;
@@ -86,6 +87,11 @@ class MainWindow final : public QMainWindow, public MainView {
   class ControllerCall;
 
   void connectPanel();
+  std::unique_ptr<QWidget> makeToolWindow(ToolWindow which);
+  // On the GUI thread while the run waits: the visible plots show the new
+  // sample and weights.
+  void showSamples();
+  void updateSamplesWanted();
   void createToolbarAndStatusBar();
   void watchPointerAndHelpKey();
   void runCommand(ControlId id);

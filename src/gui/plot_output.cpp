@@ -110,14 +110,20 @@ void savePlotWithDialog(QWidget* owner, const QString& title, const PlotDrawing&
 }
 
 void printPlotWithDialog(QWidget* owner, const PlotDrawing& draw) {
+  withPlotPrinter(owner, [&draw](QPrinter& printer) { printPlot(printer, draw); });
+}
+
+void withPlotPrinter(QWidget* owner, const std::function<void(QPrinter&)>& print) {
   if (printerHook()) {
-    if (QPrinter* printer = printerHook()()) printPlot(*printer, draw);
+    if (QPrinter* printer = printerHook()()) print(*printer);
     return;
   }
   QPrinter printer(QPrinter::HighResolution);
+  printer.setCopyCount(1);
+  printer.setCollateCopies(true);
   QPrintDialog dialog(&printer, owner);
   if (dialog.exec() != QDialog::Accepted) return;
-  printPlot(printer, draw);
+  print(printer);
 }
 
 void setPlotSaveNameForTests(std::function<QString()> name) { saveNameHook() = std::move(name); }

@@ -29,6 +29,9 @@ bool printPlot(QPrinter& printer, const PlotDrawing& draw);
 void savePlotWithDialog(QWidget* owner, const QString& title, const PlotDrawing& draw);
 // The Print command: the print dialog, then one page. Cancel does nothing.
 void printPlotWithDialog(QWidget* owner, const PlotDrawing& draw);
+// The print dialog (one copy, collated), then print on the chosen printer.
+// Cancel does nothing.
+void withPlotPrinter(QWidget* owner, const std::function<void(QPrinter&)>& print);
 
 // --- Test hooks -------------------------------------------------------------
 // While set, savePlotWithDialog takes the file name from here instead of a

@@ -36,9 +36,11 @@ void RunBridge::epochFinished(const EpochStatistics& stats) {
 }
 
 void RunBridge::sampleStored(const ErrorSamples&) {
-  // The worker waits for this call. Nothing shows the samples yet; the
-  // error plot and the network view will read them here (handing the call
-  // to the GUI thread only while they are visible). Until then: go on.
+  // The worker waits for this call; the plots read the samples and the
+  // weights on the GUI thread meanwhile. With no plot shown, it goes on.
+  if (!samplesWanted_.load() || !showSamples_) return;
+  QMetaObject::invokeMethod(
+      this, [this] { showSamples_(); }, Qt::BlockingQueuedConnection);
 }
 
 void RunBridge::trainingEnded(const RunSummary&) {

@@ -5,7 +5,9 @@
 // 40 ms, so thousands of epochs a second neither flood the event queue nor
 // keep the GUI busy. The end of the run is delivered after the last
 // statistics. The GUI thread never waits for the worker, and the worker
-// waits for the GUI thread only in sampleStored() (see there).
+// waits for the GUI thread only in sampleStored(), and only while a plot
+// that shows the samples is visible: a GUI thread that waits for a run to
+// end must serve its events meanwhile.
 //
 // Construct and destroy on the GUI thread; the run must have ended (and
 // its queued calls are dropped) before the bridge is destroyed.
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 #include "app/training_run.h"
 
@@ -33,6 +36,13 @@ class RunBridge final : public QObject, public TrainingObserver {
   // The shortest time between two displays of the statistics.
   static constexpr int kDisplayIntervalMs = 40;
 
+  // showSamples runs on the GUI thread for every stored sample while the
+  // plots want them, and the run waits for it: it may read the samples and
+  // the network. Set before a run starts.
+  void setSampleViewer(std::function<void()> showSamples) { showSamples_ = std::move(showSamples); }
+  // Whether a window that shows the samples is visible; any thread.
+  void setSamplesWanted(bool wanted) { samplesWanted_.store(wanted); }
+
   // TrainingObserver.
   void trainingStarted() override;
   void epochFinished(const EpochStatistics& stats) override;
@@ -47,6 +57,8 @@ class RunBridge final : public QObject, public TrainingObserver {
 
   std::function<void(const EpochStatistics&)> showStatistics_;
   std::function<void()> runEnded_;
+  std::function<void()> showSamples_;
+  std::atomic<bool> samplesWanted_{false};
   QTimer throttle_;  // runs for kDisplayIntervalMs after each display
 
   std::mutex mutex_;  // guards latest_ and fresh_

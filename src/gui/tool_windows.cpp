@@ -45,12 +45,21 @@ const char* ToolWindows::title(ToolWindow which) {
 
 void ToolWindows::show(ToolWindow which, const QRect& mainFrame) {
   std::unique_ptr<QWidget>& window = windows_.at(indexOf(which));
+  QRect geometry = firstGeometry(which, mainFrame);
+  if (window && which == ToolWindow::HistoryWindow) {
+    // The new history window takes the place of the old one.
+    geometry = window->geometry();
+    window.reset();
+  }
   if (!window) {
-    window = std::make_unique<QWidget>(nullptr, Qt::Window);
-    window->setWindowTitle(QString::fromUtf8(title(which)));
-    window->setObjectName(QString::fromUtf8(title(which)));
+    if (make_) window = make_(which);
+    if (!window) {
+      window = std::make_unique<QWidget>(nullptr, Qt::Window);
+      window->setWindowTitle(QString::fromUtf8(title(which)));
+      window->setObjectName(QString::fromUtf8(title(which)));
+    }
     window->setAttribute(Qt::WA_QuitOnClose, false);
-    window->setGeometry(firstGeometry(which, mainFrame));
+    window->setGeometry(geometry);
   }
   window->showNormal();
   window->raise();
@@ -64,5 +73,10 @@ void ToolWindows::hideAll() {
 }
 
 QWidget* ToolWindows::window(ToolWindow which) const { return windows_.at(indexOf(which)).get(); }
+
+bool ToolWindows::visible(ToolWindow which) const {
+  const QWidget* shown = window(which);
+  return shown != nullptr && shown->isVisible();
+}
 
 }  // namespace nodelyx

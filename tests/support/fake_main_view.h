@@ -67,6 +67,7 @@ class FakeMainView : public MainView {
   }
   void showToolWindow(ToolWindow window) override { shownWindows.push_back(window); }
   void runModalDialog(ModalDialog dialog) override { dialogsRun.push_back(dialog); }
+  void plotsChanged(PlotChange change) override { plotChanges.push_back(change); }
   void setStatusText(const std::string& text) override { statusText = text; }
   void setRecentFiles(const std::vector<std::string>& paths) override { recentFiles = paths; }
   void showHelp(const std::string& keyword) override { helpKeywords.push_back(keyword); }
@@ -103,6 +104,7 @@ class FakeMainView : public MainView {
   int closeRequests = 0;
   std::vector<ToolWindow> shownWindows;
   std::vector<ModalDialog> dialogsRun;
+  std::vector<PlotChange> plotChanges;
   std::string statusText;
   std::vector<std::string> recentFiles;
   std::vector<std::string> helpKeywords;  // "" for the contents
