@@ -1,6 +1,7 @@
 #include "gui/history_window.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QMenuBar>
 #include <QPainter>
@@ -16,13 +17,25 @@
 namespace nodelyx {
 namespace {
 
+// The desktop's fixed-pitch font; where the platform names none (a bare
+// session, the offscreen platform), any monospaced family there is.
+QFont fixedPitchFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (QFontInfo(font).fixedPitch()) return font;
+  font.setFamilies(
+      {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  return font;
+}
+
 // Prints the pages in order, as many copies as asked for: whole sets when
 // the copies are collated, else each page repeated. Qt repeats nothing
 // itself when the printer cannot.
 void printPages(QPrinter& printer, const std::string& text) {
   QPainter painter;
   if (!painter.begin(&printer)) return;
-  const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const QFont font = fixedPitchFont();
   painter.setFont(font);
   const QFontMetrics metrics(font, &printer);
   const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -79,7 +92,7 @@ HistoryWindow::HistoryWindow(const std::string& text, HelpViewer& help, QWidget*
   text_->setAccessibleName(QStringLiteral("Training history"));
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text_->setFont(fixedPitchFont());
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text_->setPlainText(QString::fromStdString(text));
