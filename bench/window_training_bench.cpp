@@ -4,13 +4,17 @@
 // as a user sees them) and once through the core as nodelyx-cli does, each
 // several times, alternating. Prints connection updates per second for
 // both, their ratio, and the time from start to the shown main window.
+// With --plots the training error plot and the network view are open and
+// follow the run live, as they would on a user's screen.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "app/session_files.h"
@@ -92,6 +96,12 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   const qint64 shownAfter = launch.elapsed();
+  const bool withPlots = argc > 1 && std::string(argv[1]) == "--plots";
+  if (withPlots) {
+    for (const nodelyx::ControlId id : {nodelyx::ControlId::ViewErrorPlot, nodelyx::ControlId::ViewNetwork})
+      window.commandAction(id)->trigger();
+    QApplication::processEvents();
+  }
 
   const std::filesystem::path config = writeConfiguration(
       std::filesystem::temp_directory_path() / ("nodelyx_window_bench_" + std::to_string(::getpid())));
@@ -104,7 +114,8 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove_all(config.parent_path());
   const double coreMedian = nodelyx::bench::median(core), guiMedian = nodelyx::bench::median(gui);
-  std::printf("16-64-4, %d patterns, RPROP, %d epochs, median of %d:\n", kPatterns, kEpochs, kRounds);
+  std::printf("16-64-4, %d patterns, RPROP, %d epochs, median of %d%s:\n", kPatterns, kEpochs, kRounds,
+              withPlots ? ", error plot and network view open" : "");
   std::printf("  command-line path  %.3g connection updates/s\n", coreMedian);
   std::printf("  main window        %.3g connection updates/s (%.1f %%)\n", guiMedian,
               100.0 * guiMedian / coreMedian);
