@@ -21,18 +21,17 @@
 #include "gui/output_choices_dialog.h"
 #include "gui/splash.h"
 #include "support/modal.h"
+#include "support/screens.h"
 
 namespace nodelyx {
 namespace {
 
 using test::answerNextModal;
 using test::clickButton;
+using test::examplePath;
 using test::modalNamed;
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-  QDir().mkpath(QStringLiteral(NODELYX_SCREENSHOT_DIR));
-  widget->grab().save(QStringLiteral(NODELYX_SCREENSHOT_DIR "/%1.png").arg(name));
-}
+using test::saveScreenshot;
+using test::screenScale;
 
 // Answers the next message box with OK and keeps what it showed.
 void answerMessageBox(Message& seen) {

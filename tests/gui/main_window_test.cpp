@@ -25,16 +25,14 @@
 #include "gui/file_dialogs.h"
 #include "gui/message_box.h"
 #include "gui/spin_buttons.h"
+#include "support/screens.h"
 
 using namespace nodelyx;
+using test::examplePath;
+using test::saveScreenshot;
+using test::screenScale;
 
 namespace {
-
-int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
-
-QString examplePath(const char* name) {
-  return QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
-}
 
 // Answers every message box that shows while it lives with the given
 // button, and keeps what each said.

@@ -18,20 +18,16 @@
 #include "gui/scaling_options_dialog.h"
 #include "gui/scaling_tool_dialog.h"
 #include "support/modal.h"
+#include "support/screens.h"
 
 namespace nodelyx {
 namespace {
 
 using test::answerNextModal;
+using test::examplePath;
 using test::modalNamed;
-
-int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-  QDir().mkpath(QStringLiteral(NODELYX_SCREENSHOT_DIR));
-  const QString suffix = screenScale() == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
-  widget->grab().save(QStringLiteral(NODELYX_SCREENSHOT_DIR "/") + name + suffix);
-}
+using test::saveScreenshot;
+using test::screenScale;
 
 class RecordingHelp final : public HelpViewer {
  public:

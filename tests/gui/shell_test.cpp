@@ -26,19 +26,14 @@
 #include "gui/scaling_options_dialog.h"
 #include "gui/scaling_tool_dialog.h"
 #include "support/modal.h"
+#include "support/screens.h"
 
 using namespace nodelyx;
+using test::examplePath;
+using test::saveScreenshot;
+using test::screenScale;
 
 namespace {
-
-QString examplePath(const char* name) {
-  return QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
-}
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-  QDir().mkpath(QStringLiteral(NODELYX_SCREENSHOT_DIR));
-  QVERIFY(widget->grab().save(QStringLiteral(NODELYX_SCREENSHOT_DIR "/%1.png").arg(name)));
-}
 
 QStringList recentMenuTexts(const MainWindow& window) {
   QStringList texts;

@@ -1,0 +1,27 @@
+// What the window tests share: the bundled examples and the screenshots
+// they leave in the build folder for review (NODELYX_EXAMPLES_DIR and
+// NODELYX_SCREENSHOT_DIR come from tests/gui/CMakeLists.txt). A shot taken
+// at a device pixel ratio of 2 (NODELYX_SCREEN_DPR=2) is saved as
+// "<name>@2x.png".
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QWidget>
+#include <QtGlobal>
+
+namespace nodelyx::test {
+
+inline QString examplePath(const char* name) {
+  return QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
+}
+
+inline int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
+
+inline bool saveScreenshot(QWidget* widget, const QString& name) {
+  QDir().mkpath(QStringLiteral(NODELYX_SCREENSHOT_DIR));
+  const QString suffix = screenScale() == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
+  return widget->grab().save(QStringLiteral(NODELYX_SCREENSHOT_DIR "/") + name + suffix);
+}
+
+}  // namespace nodelyx::test
