@@ -244,14 +244,7 @@ void ErrorPlot::paint(Canvas& canvas, CanvasSize size, const ErrorSamples& sampl
   curves_ = curves;
   drawFrameAndLabels(canvas, size);
   area_ = errorPlotArea(metrics_, size);
-  // The curves restart at the canvas's left edge, at sample 0's height in
-  // the whole canvas: the first segment comes from outside the plot area
-  // and the clip drops it.
-  const CanvasRect whole{0, 0, size.width, size.height};
-  nextSample_ = 0;
-  lastX_ = whole.left;
-  for (int curve = 0; curve < kCurveCount; ++curve)
-    lastY_[curve] = valueY(whole, sampleValue(samples, curve, 0), scale_.yMax);
+  restartInArea(samples);
   legendPending_ = true;
   if (scale_.yMax != 0) drawPending(canvas, samples, curves);
 }
@@ -291,9 +284,7 @@ void ErrorPlot::drawWhole(Canvas& canvas, CanvasSize size, const ErrorSamples& s
   whole.area_ = errorPlotArea(metrics_, size);
   whole.rescalePending_ = false;
   whole.legendPending_ = true;
-  whole.nextSample_ = 0;
-  whole.lastX_ = 0;
-  for (int& y : whole.lastY_) y = 0;
+  whole.restartInArea(samples);
   whole.drawPending(canvas, samples, curves);
 }
 
@@ -320,6 +311,9 @@ void ErrorPlot::drawLegendAndTicks(Canvas& canvas, ErrorCurves curves) const {
   canvas.drawLines(errorPlotTicks(metrics_, area_, scale_.xDivisions, scale_.yDivisions));
 }
 
+// Each curve's first segment is the point of sample 0 itself, inside the
+// plot area: no device need clip a segment from elsewhere away (an SVG
+// file would show it).
 void ErrorPlot::restartInArea(const ErrorSamples& samples) {
   nextSample_ = 0;
   lastX_ = area_.left;
