@@ -1,5 +1,6 @@
 // The Canvas on a QPainter: the screen (a widget or an image), SVG files
-// (QSvgGenerator), PDF files and printers (QPrinter) alike. The painter must
+// (QSvgGenerator), PDF files and printers (QPrinter) alike. SVG files get
+// no clip from Qt, so lines are clipped here before they reach one. The painter must
 // be active for the canvas's whole life; the canvas changes its pen, brush,
 // font and clip and leaves them changed. GUI thread (or the thread that
 // owns the painted image).
@@ -28,11 +29,14 @@ class PainterCanvas final : public Canvas {
   void drawText(CanvasPoint at, std::string_view text, const TextStyle& style) override;
   void setClip(std::optional<CanvasRect> clip) override;
 
-  // The plots' label font (a plain sans-serif) at a pixel height.
+  // The plots' label font (a plain sans-serif) whose lines, accents to
+  // descenders, are at most pixelHeight pixels high.
   static QFont labelFont(int pixelHeight);
 
  private:
   QPainter& painter_;
+  bool clipsLines_;  // the painter's device ignores the clip
+  std::optional<CanvasRect> clip_;
 };
 
 }  // namespace nodelyx
