@@ -8,9 +8,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -252,6 +254,14 @@ class NetworkViewWindowTest : public QObject {
     const QImage saved(png);
     QCOMPARE(saved.size(), QSize(640, 480));
     QVERIFY(lineColourCounts(saved) != (std::array<int, kColorClassCount>{}));
+
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("view.pdf")));
+    setPlotPrinterForTests([&] { return &printer; });
+    trigger(*window_, kViewPrintCommand);
+    setPlotPrinterForTests({});
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("view.pdf"))).size() > 1000);
   }
 
   void tinyMinimisedAndEmptyWindowsDrawQuietly() {
