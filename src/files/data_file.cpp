@@ -160,7 +160,9 @@ bool DataFileParser::validateOutputs(const Layout& layout) {
 bool DataFileParser::scanned(const ScanOutcome& outcome) {
   switch (outcome.result) {
     case ScanResult::Done:
-      return true;
+      // A cancel that came while the last pieces were finishing still
+      // cancels: the user asked for nothing to be loaded.
+      return readOk_.load() != 0;
     case ScanResult::Cancelled:
       return false;
     case ScanResult::Unrecognizable:

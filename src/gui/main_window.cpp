@@ -26,6 +26,7 @@
 #include "gui/about_dialog.h"
 #include "gui/advanced_settings_dialog.h"
 #include "gui/data_read_dialog.h"
+#include "gui/error_plot_window.h"
 #include "gui/file_dialogs.h"
 #include "gui/gui_resources.h"
 #include "gui/help_window.h"
@@ -33,6 +34,7 @@
 #include "gui/main_menus.h"
 #include "gui/main_toolbar.h"
 #include "gui/message_box.h"
+#include "gui/network_view_window.h"
 #include "gui/numeric_edit.h"
 #include "gui/output_choices_dialog.h"
 #include "gui/scaling_options_dialog.h"
@@ -79,6 +81,8 @@ MainWindow::MainWindow(const std::filesystem::path& programDirectory, QWidget* p
   setWindowTitle(controller_.windowTitle());
   controller_.setRunObserver(&runBridge_);
   runBridge_.setSampleViewer([this] { showSamples(); });
+  toolWindows_.create(ToolWindow::ErrorPlot);
+  toolWindows_.create(ToolWindow::NetworkView);
 }
 
 MainWindow::~MainWindow() {
@@ -175,6 +179,10 @@ void MainWindow::watchPointerAndHelpKey() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+    if (watched == errorPlot() || watched == networkView()) updateSamplesWanted();
+    return QMainWindow::eventFilter(watched, event);
+  }
   const bool entered = event->type() == QEvent::Enter;
   if (entered || event->type() == QEvent::Leave) {
     // Leaving a control puts the pointer over the panel itself.
@@ -310,20 +318,53 @@ DataReadOutcome MainWindow::readDataFile(const DataReadRequest& request, Reporte
 void MainWindow::showToolWindow(ToolWindow window) { toolWindows_.show(window, frameGeometry()); }
 
 std::unique_ptr<QWidget> MainWindow::makeToolWindow(ToolWindow which) {
+  std::unique_ptr<QWidget> window;
   switch (which) {
     case ToolWindow::HistoryWindow: {
       std::string text;
       writeHistory(text, session_.history);
       return std::make_unique<HistoryWindow>(text, *this);
     }
+    case ToolWindow::ErrorPlot:
+      window = std::make_unique<ErrorPlotWindow>(session_, *this);
+      break;
+    case ToolWindow::NetworkView:
+      window = std::make_unique<NetworkViewWindow>(session_, *this);
+      break;
     default:
       return nullptr;
   }
+  // The run hands its samples over only while one of these is shown.
+  window->installEventFilter(this);
+  return window;
 }
 
-void MainWindow::plotsChanged(PlotChange change) { (void)change; }
+ErrorPlotWindow* MainWindow::errorPlot() const {
+  return static_cast<ErrorPlotWindow*>(toolWindows_.window(ToolWindow::ErrorPlot));
+}
 
-void MainWindow::showSamples() {}
+NetworkViewWindow* MainWindow::networkView() const {
+  return static_cast<NetworkViewWindow*>(toolWindows_.window(ToolWindow::NetworkView));
+}
+
+void MainWindow::plotsChanged(PlotChange change) {
+  switch (change) {
+    case PlotChange::Samples:
+      errorPlot()->samplesChanged();
+      break;
+    case PlotChange::Weights:
+      networkView()->weightsChanged();
+      break;
+    case PlotChange::Network:
+      networkView()->networkChanged();
+      break;
+  }
+}
+
+void MainWindow::showSamples() {
+  if (toolWindows_.visible(ToolWindow::ErrorPlot)) errorPlot()->samplesChanged();
+  if (toolWindows_.visible(ToolWindow::NetworkView)) networkView()->weightsChanged();
+}
 
 void MainWindow::updateSamplesWanted() {
   runBridge_.setSamplesWanted(toolWindows_.visible(ToolWindow::ErrorPlot) ||

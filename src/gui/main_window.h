@@ -21,7 +21,9 @@
 
 namespace nodelyx {
 
+class ErrorPlotWindow;
 class HelpWindowViewer;
+class NetworkViewWindow;
 class MainMenus;
 class MainToolbar;
 
@@ -47,6 +49,9 @@ class MainWindow final : public QMainWindow, public MainView {
   QAction* commandAction(ControlId id) const;
   // The help window (null before the first help was asked for).
   QWidget* helpWindow() const;
+  // The plots that follow a run (they exist from the start, hidden).
+  ErrorPlotWindow* errorPlot() const;
+  NetworkViewWindow* networkView() const;
   // A window the View menu showed (null before its first showing).
   QWidget* toolWindow(ToolWindow which) const { return toolWindows_.window(which); }
   // Shows the whole panel and fits a 1024 × 768 screen.

@@ -43,23 +43,32 @@ const char* ToolWindows::title(ToolWindow which) {
   return "";
 }
 
-void ToolWindows::show(ToolWindow which, const QRect& mainFrame) {
+void ToolWindows::create(ToolWindow which) {
   std::unique_ptr<QWidget>& window = windows_.at(indexOf(which));
-  QRect geometry = firstGeometry(which, mainFrame);
+  if (make_) window = make_(which);
+  if (!window) {
+    window = std::make_unique<QWidget>(nullptr, Qt::Window);
+    window->setWindowTitle(QString::fromUtf8(title(which)));
+    window->setObjectName(QString::fromUtf8(title(which)));
+  }
+  window->setAttribute(Qt::WA_QuitOnClose, false);
+  placed_.at(indexOf(which)) = false;
+}
+
+void ToolWindows::show(ToolWindow which, const QRect& mainFrame) {
+  const std::size_t index = indexOf(which);
+  std::unique_ptr<QWidget>& window = windows_.at(index);
   if (window && which == ToolWindow::HistoryWindow) {
     // The new history window takes the place of the old one.
-    geometry = window->geometry();
-    window.reset();
-  }
-  if (!window) {
-    if (make_) window = make_(which);
-    if (!window) {
-      window = std::make_unique<QWidget>(nullptr, Qt::Window);
-      window->setWindowTitle(QString::fromUtf8(title(which)));
-      window->setObjectName(QString::fromUtf8(title(which)));
-    }
-    window->setAttribute(Qt::WA_QuitOnClose, false);
+    const QRect geometry = window->geometry();
+    create(which);
     window->setGeometry(geometry);
+    placed_.at(index) = true;
+  }
+  if (!window) create(which);
+  if (!placed_.at(index)) {
+    window->setGeometry(firstGeometry(which, mainFrame));
+    placed_.at(index) = true;
   }
   window->showNormal();
   window->raise();

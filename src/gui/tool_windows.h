@@ -28,6 +28,9 @@ class ToolWindows {
   ToolWindows(const ToolWindows&) = delete;
   ToolWindows& operator=(const ToolWindows&) = delete;
 
+  // Makes the window now, hidden (the plots that follow a run exist from
+  // the start, so they never begin reading while a run writes).
+  void create(ToolWindow which);
   // Shows, restores and raises the window; mainFrame is the main window's
   // frame, which places a window shown for the first time.
   void show(ToolWindow which, const QRect& mainFrame);
@@ -44,6 +47,7 @@ class ToolWindows {
   static constexpr std::size_t kCount = 5;
   Factory make_;
   std::array<std::unique_ptr<QWidget>, kCount> windows_;
+  std::array<bool, kCount> placed_{};
 };
 
 }  // namespace nodelyx

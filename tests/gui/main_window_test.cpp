@@ -296,7 +296,7 @@ void MainWindowTest::theHiddenLayerCountCommitsWhileTyped() {
 
 void MainWindowTest::viewMenuShowsEachWindowOnce() {
   const std::vector<std::tuple<ControlId, ToolWindow, QString>> windows = {
-      {ControlId::ViewNetwork, ToolWindow::NetworkView, "Network View"},
+      {ControlId::ViewNetwork, ToolWindow::NetworkView, "View - Weights"},
       {ControlId::ViewErrorPlot, ToolWindow::ErrorPlot, "Network Error Plot"},
       {ControlId::ViewContourPlot, ToolWindow::ContourPlot, "3D Surface Plot"},
   };
