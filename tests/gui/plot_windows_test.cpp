@@ -17,10 +17,12 @@
 #include <QTest>
 #include <memory>
 
+#include "gui/error_plot_window.h"
 #include "gui/file_dialogs.h"
 #include "gui/history_window.h"
 #include "gui/main_window.h"
 #include "gui/message_box.h"
+#include "gui/network_view_window.h"
 #include "gui/plot_output.h"
 #include "support/modal.h"
 #include "support/screens.h"
@@ -51,6 +53,8 @@ class PlotWindowsTest : public QObject {
   void cleanup();
 
   void historyNeedsTrainedWeightsThenShowsAndPrints();
+  void thePlotsFollowARealRun();
+  void resizingMinimisingAndClosingDuringARun();
 
  private:
   template <typename T = QWidget>
@@ -121,6 +125,66 @@ void PlotWindowsTest::historyNeedsTrainedWeightsThenShowsAndPrints() {
   window_->commandAction(ControlId::ViewTrainingHistory)->trigger();
   QVERIFY(first.isNull());
   QVERIFY(window_->toolWindow(ToolWindow::HistoryWindow)->isVisible());
+}
+
+void PlotWindowsTest::thePlotsFollowARealRun() {
+  openExample("classes.net");
+  for (const ControlId id : {ControlId::ViewErrorPlot, ControlId::ViewNetwork})
+    window_->commandAction(id)->trigger();
+  ErrorPlotWindow* plot = window_->errorPlot();
+  NetworkViewWindow* view = window_->networkView();
+  QVERIFY(plot->isVisible() && view->isVisible());
+  const int fullDrawsBefore = view->drawCounts().full;
+  trainToTheEnd();
+  // Every stored sample reached the plot, and the view redrew its lines
+  // while the run went on.
+  QVERIFY(window_->session().samples.count > 1);
+  QCOMPARE(plot->plot().nextSample(), window_->session().samples.count);
+  QVERIFY(view->drawCounts().linesOnly > 0);
+  QVERIFY(view->drawCounts().full > fullDrawsBefore);  // the new network
+  saveScreenshot(plot, QStringLiteral("after_training_error_plot"));
+  saveScreenshot(view, QStringLiteral("after_training_network_view"));
+  saveScreenshot(window_.get(), QStringLiteral("after_training_main_window"));
+}
+
+void PlotWindowsTest::resizingMinimisingAndClosingDuringARun() {
+  openExample("classes.net");
+  auto* epochs = control<QLineEdit>(ControlId::MaxEpochs);
+  epochs->setFocus();
+  epochs->selectAll();
+  QTest::keyClicks(epochs, QStringLiteral("2000000000"));
+  QTest::keyClick(epochs, Qt::Key_Return);
+  QCOMPARE(window_->session().config.maxEpochs(), 2000000000);
+  for (ControlId id : {ControlId::EnforceTrainingStop, ControlId::EnforceTestingStop}) {
+    if (control<QCheckBox>(id)->isChecked()) control<QCheckBox>(id)->click();
+  }
+  QCOMPARE(window_->session().config.enforceTrainingStop() + window_->session().config.enforceTestingStop(),
+           0);
+  for (const ControlId id : {ControlId::ViewErrorPlot, ControlId::ViewNetwork})
+    window_->commandAction(id)->trigger();
+  QTest::mouseClick(control(ControlId::Train), Qt::LeftButton);
+  QVERIFY(window_->session().runActive());
+  QWidget* plot = window_->errorPlot();
+  QWidget* view = window_->networkView();
+  for (QWidget* shown : {plot, view}) {
+    shown->resize(1, 1);
+    QTest::qWait(100);
+    shown->showMinimized();
+    QTest::qWait(100);
+    shown->close();  // hides: the run goes on without it
+    QTest::qWait(100);
+  }
+  QVERIFY(!plot->isVisible() && !view->isVisible());
+  for (const ControlId id : {ControlId::ViewErrorPlot, ControlId::ViewNetwork})
+    window_->commandAction(id)->trigger();
+  QVERIFY(plot->isVisible() && view->isVisible());
+  plot->resize(480, 360);  // the size they last had was too small to draw in
+  view->resize(480, 360);
+  QTest::qWait(200);
+  QVERIFY(window_->session().runActive());
+  QTest::mouseClick(control(ControlId::Stop), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(!window_->session().runActive() && control(ControlId::Train)->isEnabled(), 10000);
+  QTRY_COMPARE(window_->errorPlot()->plot().nextSample(), window_->session().samples.count);
 }
 
 QTEST_MAIN(PlotWindowsTest)
