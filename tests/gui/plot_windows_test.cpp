@@ -145,6 +145,8 @@ void PlotWindowsTest::thePlotsFollowARealRun() {
   saveScreenshot(plot, QStringLiteral("after_training_error_plot"));
   saveScreenshot(view, QStringLiteral("after_training_network_view"));
   saveScreenshot(window_.get(), QStringLiteral("after_training_main_window"));
+  window_->commandAction(ControlId::ViewTrainingHistory)->trigger();
+  saveScreenshot(window_->toolWindow(ToolWindow::HistoryWindow), QStringLiteral("after_training_history"));
 }
 
 void PlotWindowsTest::resizingMinimisingAndClosingDuringARun() {
