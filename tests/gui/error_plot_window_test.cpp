@@ -19,11 +19,12 @@
 #include "app/help_topics.h"
 #include "app/session.h"
 #include "gui/plot_output.h"
+#include "support/screens.h"
 
 namespace nodelyx {
 namespace {
 
-int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
+using test::screenScale;
 
 class RecordingHelp final : public HelpViewer {
  public:
@@ -284,15 +285,6 @@ void ErrorPlotWindowTest::screenshot() {
 
 // The window is laid out for a 1024 × 768 screen: the offscreen platform is
 // given one (with a device pixel ratio of 2 when NODELYX_SCREEN_DPR is 2).
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    const QByteArray config =
-        nodelyx::screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
-  }
-  QApplication app(argc, argv);
-  nodelyx::ErrorPlotWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+NODELYX_TEST_MAIN_ON_1024X768(nodelyx::ErrorPlotWindowTest)
 
 #include "error_plot_window_test.moc"

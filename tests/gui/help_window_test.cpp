@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "support/modal.h"
+#include "support/screens.h"
 
 namespace nodelyx {
 namespace {
@@ -22,7 +23,7 @@ namespace {
 // The program's folder of the build tree, where the build copies the book.
 const std::filesystem::path kProgramDirectory = NODELYX_PROGRAM_DIR;
 
-int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
+using test::screenScale;
 
 QTextBrowser* browserOf(const HelpWindowViewer& viewer) {
   return viewer.window() ? viewer.window()->findChild<QTextBrowser*>(kHelpBrowserObjectName) : nullptr;
@@ -171,15 +172,6 @@ void HelpWindowTest::screenshotAtTrainingProperties() {
 // A 1024 × 768 screen (with a device pixel ratio of 2 when NODELYX_SCREEN_DPR
 // is 2), as the main window's tests have, unless the caller chose a platform
 // configuration.
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    const QByteArray config =
-        nodelyx::screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
-  }
-  QApplication app(argc, argv);
-  nodelyx::HelpWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+NODELYX_TEST_MAIN_ON_1024X768(nodelyx::HelpWindowTest)
 
 #include "help_window_test.moc"

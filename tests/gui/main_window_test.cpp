@@ -413,17 +413,6 @@ void MainWindowTest::screenshotsBeforeAndAfterTraining() {
   QVERIFY(window_->grab().save(directory + QStringLiteral("/main-after-training") + suffix));
 }
 
-// The window is laid out for a 1024 × 768 screen: the offscreen platform is
-// given one (with a device pixel ratio of 2 when NODELYX_SCREEN_DPR is 2),
-// unless the caller chose a platform configuration.
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    const QByteArray config = screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
-  }
-  QApplication app(argc, argv);
-  MainWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+NODELYX_TEST_MAIN_ON_1024X768(MainWindowTest)
 
 #include "main_window_test.moc"

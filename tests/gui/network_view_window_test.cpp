@@ -24,6 +24,7 @@
 #include "gui/message_box.h"
 #include "gui/plot_output.h"
 #include "support/modal.h"
+#include "support/screens.h"
 
 namespace nodelyx {
 namespace {
@@ -31,7 +32,7 @@ namespace {
 using test::answerNextModal;
 using test::modalNamed;
 
-int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
+using test::screenScale;
 
 class RecordingHelp final : public HelpViewer {
  public:
@@ -326,15 +327,6 @@ class NetworkViewWindowTest : public QObject {
 
 // On a 1024 × 768 screen, with a device pixel ratio of 2 when
 // NODELYX_SCREEN_DPR is 2.
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    const QByteArray config =
-        nodelyx::screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
-  }
-  QApplication app(argc, argv);
-  nodelyx::NetworkViewWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+NODELYX_TEST_MAIN_ON_1024X768(nodelyx::NetworkViewWindowTest)
 
 #include "network_view_window_test.moc"

@@ -206,15 +206,6 @@ void ScalingDialogsTest::onlyTheDataFileDialogAsksBeforeReplacing() {
 
 // On a 1024 × 768 screen, with a device pixel ratio of 2 when
 // NODELYX_SCREEN_DPR is 2.
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
-    const QByteArray config =
-        nodelyx::screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json";
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);
-  }
-  QApplication app(argc, argv);
-  nodelyx::ScalingDialogsTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+NODELYX_TEST_MAIN_ON_1024X768(nodelyx::ScalingDialogsTest)
 
 #include "scaling_dialogs_test.moc"

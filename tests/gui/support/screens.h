@@ -25,3 +25,20 @@ inline bool saveScreenshot(QWidget* widget, const QString& name) {
 }
 
 }  // namespace nodelyx::test
+
+// The main() of a window test laid out for a 1024 × 768 screen: the
+// offscreen platform is given one (at a device pixel ratio of 2 when
+// NODELYX_SCREEN_DPR is 2) unless the caller chose a platform
+// configuration. The test's folder of screen files is
+// NODELYX_GUI_TEST_DATA_DIR.
+#define NODELYX_TEST_MAIN_ON_1024X768(TestClass)                                                          \
+  int main(int argc, char* argv[]) {                                                                      \
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {                         \
+      const QByteArray config =                                                                           \
+          nodelyx::test::screenScale() == 2 ? "offscreen_1024x768_dpr2.json" : "offscreen_1024x768.json"; \
+      qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NODELYX_GUI_TEST_DATA_DIR "/" + config);         \
+    }                                                                                                     \
+    QApplication app(argc, argv);                                                                         \
+    TestClass test;                                                                                       \
+    return QTest::qExec(&test, argc, argv);                                                               \
+  }
