@@ -26,11 +26,7 @@ namespace {
 
 using test::screenScale;
 
-class RecordingHelp final : public HelpViewer {
- public:
-  void showHelp(const std::string& keyword) override { keywords << QString::fromStdString(keyword); }
-  QStringList keywords;
-};
+using test::RecordingHelp;
 
 // Errors falling as a run's would: the training error lowest, the
 // cross-validation error turning up late, every fourth epoch sampled.

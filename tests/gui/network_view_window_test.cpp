@@ -34,11 +34,7 @@ using test::modalNamed;
 
 using test::screenScale;
 
-class RecordingHelp final : public HelpViewer {
- public:
-  void showHelp(const std::string& keyword) override { keywords << QString::fromStdString(keyword); }
-  QStringList keywords;
-};
+using test::RecordingHelp;
 
 // Opens an example's configuration with its data files and builds its
 // network from a fixed seed.

@@ -29,11 +29,7 @@ using test::modalNamed;
 using test::saveScreenshot;
 using test::screenScale;
 
-class RecordingHelp final : public HelpViewer {
- public:
-  void showHelp(const std::string& keyword) override { keywords << QString::fromStdString(keyword); }
-  QStringList keywords;
-};
+using test::RecordingHelp;
 
 template <typename T = QWidget>
 T* control(QWidget* dialog, int id) {

@@ -1,4 +1,5 @@
-// What the window tests share: the bundled examples and the screenshots
+// What the window tests share: the bundled examples, a help viewer that
+// records what was asked of it, and the screenshots
 // they leave in the build folder for review (NODELYX_EXAMPLES_DIR and
 // NODELYX_SCREENSHOT_DIR come from tests/gui/CMakeLists.txt). A shot taken
 // at a device pixel ratio of 2 (NODELYX_SCREEN_DPR=2) is saved as
@@ -7,14 +8,25 @@
 
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <QtGlobal>
+#include <string>
+
+#include "app/help_topics.h"
 
 namespace nodelyx::test {
 
 inline QString examplePath(const char* name) {
   return QStringLiteral(NODELYX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
 }
+
+// Keeps every help keyword asked for ("" for the contents).
+class RecordingHelp final : public HelpViewer {
+ public:
+  void showHelp(const std::string& keyword) override { keywords << QString::fromStdString(keyword); }
+  QStringList keywords;
+};
 
 inline int screenScale() { return qEnvironmentVariableIntValue("NODELYX_SCREEN_DPR") == 2 ? 2 : 1; }
 
