@@ -2,6 +2,7 @@
 // call to the best one the processor has, chosen once.
 #include "engine/kernels.h"
 
+#include <algorithm>
 #include <atomic>
 
 #define NODELYX_KERNELS_NAMESPACE kernels_baseline
@@ -37,18 +38,20 @@ namespace {
 struct Table {
   const char* name;
   decltype(&kernels_baseline::weightedSums) weightedSums;
+  decltype(&kernels_baseline::weightedSumsPacked) weightedSumsPacked;
   decltype(&kernels_baseline::backSums) backSums;
   decltype(&kernels_baseline::backSumsTransposed) backSumsTransposed;
   decltype(&kernels_baseline::activateLayer) activateLayer;
+  decltype(&kernels_baseline::addBiasAndActivate) addBiasAndActivate;
   decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
   decltype(&kernels_baseline::accumulateLayer) accumulateLayer;
   decltype(&kernels_baseline::batchUpdate) batchUpdate;
 };
 
-#define NODELYX_TABLE(name, ns)                                                                             \
-  Table {                                                                                                   \
-    name, ns::weightedSums, ns::backSums, ns::backSumsTransposed, ns::activateLayer, ns::onlineUpdateLayer, \
-        ns::accumulateLayer, ns::batchUpdate                                                                \
+#define NODELYX_TABLE(name, ns)                                                                              \
+  Table {                                                                                                    \
+    name, ns::weightedSums, ns::weightedSumsPacked, ns::backSums, ns::backSumsTransposed, ns::activateLayer, \
+        ns::addBiasAndActivate, ns::onlineUpdateLayer, ns::accumulateLayer, ns::batchUpdate                  \
   }
 
 std::vector<Table> supportedTables() {
@@ -91,6 +94,23 @@ void weightedSums(std::size_t patterns, const double* const* x, std::size_t sour
   table().weightedSums(patterns, x, sources, w, neurons, net);
 }
 
+void packPanels(const double* w, std::size_t sources, std::size_t neurons, double* packed) {
+  for (std::size_t first = 0; first < neurons; first += kPanelWidth) {
+    const std::size_t width = std::min(kPanelWidth, neurons - first);
+    for (std::size_t i = 0; i < sources; ++i) {
+      const double* row = w + i * neurons + first;
+      std::copy(row, row + width, packed);
+      std::fill(packed + width, packed + kPanelWidth, 0.0);
+      packed += kPanelWidth;
+    }
+  }
+}
+
+void weightedSumsPacked(std::size_t patterns, const double* const* x, std::size_t sources,
+                        const double* packed, std::size_t neurons, double* const* net) {
+  table().weightedSumsPacked(patterns, x, sources, packed, neurons, net);
+}
+
 void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, const double* nextDeltas,
               double* sums) {
   table().backSums(next, neurons, nextNeurons, nextDeltas, sums);
@@ -103,6 +123,11 @@ void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t ne
 
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons) {
   table().activateLayer(type, net, out, neurons);
+}
+
+void addBiasAndActivate(ActivationType type, const double* bias, double* net, double* out,
+                        std::size_t neurons) {
+  table().addBiasAndActivate(type, bias, net, out, neurons);
 }
 
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,

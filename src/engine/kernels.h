@@ -18,6 +18,9 @@
 namespace nodelyx::kernels {
 
 inline constexpr std::size_t kMaxPatterns = 4;
+// accumulateLayer takes up to twice as many: its sums live in memory, and
+// each pattern more per call saves a pass over them.
+inline constexpr std::size_t kMaxAccumulatePatterns = 8;
 
 // Doubles a weight block must stay readable past its end: the sums read
 // whole vectors, and the last one of a layer may reach past it.
@@ -27,6 +30,21 @@ inline constexpr std::size_t kReadSlack = 8;
 // each sum starting at 0. w needs kReadSlack readable doubles past its end.
 void weightedSums(std::size_t patterns, const double* const* x, std::size_t sources, const double* w,
                   std::size_t neurons, double* const* net);
+
+// A layer's weights packed in panels for weightedSumsPacked: for each run of
+// kPanelWidth neurons, the rows of every source in turn (source i's weights
+// towards those neurons, then source i+1's), the last panel padded with
+// zeros. A block of neurons then reads adjacent memory over all its
+// sources, where the source-major rows are a layer's width apart.
+inline constexpr std::size_t kPanelWidth = 8;
+inline constexpr std::size_t packedSize(std::size_t sources, std::size_t neurons) {
+  return sources * ((neurons + kPanelWidth - 1) / kPanelWidth * kPanelWidth);
+}
+void packPanels(const double* w, std::size_t sources, std::size_t neurons, double* packed);
+
+// weightedSums from packed weights: the same sums, the same bits.
+void weightedSumsPacked(std::size_t patterns, const double* const* x, std::size_t sources,
+                        const double* packed, std::size_t neurons, double* const* net);
 
 // sums[j] = sum over k ascending of next[j][k] * nextDeltas[k]: the error
 // flowing back into neuron j of a layer from the nextNeurons of the layer
@@ -45,6 +63,11 @@ void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t ne
 // may be the same array).
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons);
 
+// net[j] = bias[j] + net[j] and out[j] = f(net[j]) in one pass (net and
+// out may be the same array; out then holds f).
+void addBiasAndActivate(ActivationType type, const double* bias, double* net, double* out,
+                        std::size_t neurons);
+
 struct UpdateConstants {
   double momentum;
   double rateFactor;
@@ -62,8 +85,8 @@ struct UpdateConstants {
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
                        const double* deltas, std::size_t neurons, const UpdateConstants& k);
 
-// Batch accumulation of a layer over patterns in order:
-// b += r*x[p][i]*deltas[p][j]*rateFactors[p] for p = 0, 1, ...
+// Batch accumulation of a layer over up to kMaxAccumulatePatterns patterns
+// in order: b += r*x[p][i]*deltas[p][j]*rateFactors[p] for p = 0, 1, ...
 void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x,
                      std::size_t sources, const double* const* deltas, const double* rateFactors,
                      std::size_t neurons);

@@ -9,6 +9,7 @@
 // [l][j]; see layer_blocks.h for how they map onto memory.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -16,7 +17,9 @@
 #include <vector>
 
 #include "engine/activation.h"
+#include "engine/aligned_allocator.h"
 #include "engine/column_ranges.h"
+#include "engine/kernels.h"
 #include "engine/layer_blocks.h"
 #include "engine/pattern_view.h"
 #include "engine/training_settings.h"
@@ -181,7 +184,7 @@ class Network {
     double* error;
     double* errorData;
   };
-  static constexpr int kPatternBlock = 4;
+  static constexpr int kPatternBlock = static_cast<int>(kernels::kMaxAccumulatePatterns);
   Slot ownSlot();
   Slot blockSlot(int k);
   // The scaling a pass applies: the switch and, per column, the factors of
@@ -196,13 +199,17 @@ class Network {
   };
   // Forward pass of up to kPatternBlock patterns, noise drawn in pattern
   // order; slots[k] receives inputs[k].
+  // packedWeights: the sums read packed_ (see packWeights).
   void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
-                    const ScaleCache& scale);
+                    const ScaleCache& scale, bool packedWeights = false);
   void outputErrorInto(const Slot& slot, const double* target) const;
   // transposedWeights: from transposed_ (kept by batch passes, whose
   // weights do not change) rather than the weights themselves.
   void deltasInto(const Slot& slot, bool transposedWeights = false) const;
   void transposeForBackSums();
+  // Packs every layer's weights into packed_, for a pass whose weights stay
+  // as they are.
+  void packWeights();
   // Leaves a block's last pattern in the network's own arrays, as if the
   // patterns had gone through one at a time.
   void keepLastPattern(const Slot& slot, bool withDeltas);
@@ -261,6 +268,10 @@ class Network {
   // The weights of layers 2.. stored neuron-major, for the back sums of a
   // batch pass; laid out like the weight block.
   std::vector<double> transposed_;
+  // The weights of every layer packed in panels for the forward sums of a
+  // pass that does not change them; layer l from packedStart_[l].
+  std::vector<double, CacheLineAllocator<double>> packed_;
+  std::array<std::size_t, kMaxLayers> packedStart_{};
   bool wantsPassAhead(const EpochSettings& settings) const;
   template <typename Self, typename F>
   static void forEachPassInput(Self& self, F f);

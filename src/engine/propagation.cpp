@@ -61,7 +61,7 @@ double Network::unscaleOutput(const ScaleCache& s, int k, double y) const {
 }
 
 void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
-                           const ScaleCache& scale) {
+                           const ScaleCache& scale, bool packedWeights) {
   const double* x[kPatternBlock];
   double* net[kPatternBlock];
   for (int k = 0; k < count; ++k) scaleInputs(scale, inputs[k], noiseSigma, slots[k].outputs);
@@ -74,14 +74,19 @@ void Network::forwardSlots(const Slot* slots, const double* const* inputs, int c
     }
     // Each neuron's sum runs over the sources in ascending order from 0; the
     // bias is added last.
-    kernels::weightedSums(static_cast<std::size_t>(count), x, static_cast<std::size_t>(layerSize(l - 1)),
-                          weights.layer(l), n, net);
+    const auto sources = static_cast<std::size_t>(layerSize(l - 1));
+    for (int k = 0; k < count; k += static_cast<int>(kernels::kMaxPatterns)) {
+      const auto patterns = std::min<std::size_t>(kernels::kMaxPatterns, static_cast<std::size_t>(count - k));
+      if (packedWeights)
+        kernels::weightedSumsPacked(patterns, x + k, sources,
+                                    packed_.data() + packedStart_[static_cast<std::size_t>(l)], n, net + k);
+      else
+        kernels::weightedSums(patterns, x + k, sources, weights.layer(l), n, net + k);
+    }
     const double* bias = biases.layer(l);
     const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
-    for (int k = 0; k < count; ++k) {
-      for (std::size_t j = 0; j < n; ++j) net[k][j] = bias[j] + net[k][j];
-      kernels::activateLayer(type, net[k], slots[k].outputs + start, n);
-    }
+    for (int k = 0; k < count; ++k)
+      kernels::addBiasAndActivate(type, bias, net[k], slots[k].outputs + start, n);
   }
 }
 
@@ -125,6 +130,20 @@ void Network::transposeForBackSums() {
     for (std::size_t j = 0; j < sources; ++j)
       for (std::size_t k = 0; k < n; ++k) t[k * sources + j] = w[j * n + k];
   }
+}
+
+void Network::packWeights() {
+  std::size_t size = 0;
+  for (int l = 1; l < layerCount(); ++l) {
+    packedStart_[static_cast<std::size_t>(l)] = size;
+    size += kernels::packedSize(static_cast<std::size_t>(layerSize(l - 1)),
+                                static_cast<std::size_t>(layerSize(l)));
+  }
+  packed_.resize(size);
+  for (int l = 1; l < layerCount(); ++l)
+    kernels::packPanels(weights.layer(l), static_cast<std::size_t>(layerSize(l - 1)),
+                        static_cast<std::size_t>(layerSize(l)),
+                        packed_.data() + packedStart_[static_cast<std::size_t>(l)]);
 }
 
 void Network::deltasInto(const Slot& slot, bool transposedWeights) const {
@@ -183,6 +202,7 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
   correctCount = 0;
   if (count == 0) return 0.0;
   refreshScaling();
+  packWeights();
   Slot slots[kPatternBlock];
   for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
   double total = 0.0;
@@ -191,7 +211,7 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
     const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
     const double* inputs[kPatternBlock];
     for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, 0.0, scale_);
+    forwardSlots(slots, inputs, block, 0.0, scale_, true);
     for (int k = 0; k < block; ++k) {
       outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
       // A NaN error wins every maximum and stays: a diverged network must

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 
@@ -83,6 +84,7 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
   rateFactor = 1.0;
   clearBatchChanges();
   transposeForBackSums();
+  packWeights();
   // The weights stay fixed during the pass, so the patterns go through in
   // blocks; noise, clipping and the accumulation still follow pattern order.
   Slot slots[kPatternBlock];
@@ -92,7 +94,7 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
     const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
     const double* inputs[kPatternBlock];
     for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, inputNoise, scale_);
+    forwardSlots(slots, inputs, block, inputNoise, scale_, true);
     for (int k = 0; k < block; ++k)
       outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
     const bool trainedLast = accumulateBlock(slots, block, settings, false);
@@ -136,7 +138,8 @@ bool Network::clipRateFactor(const Slot& slot, const EpochSettings& settings) {
 void Network::accumulateSlots(const Slot* const* slots, const double* factors, int count) {
   if (count == 0) return;
   const double one = 1.0;
-  const double* ones[kPatternBlock] = {&one, &one, &one, &one};
+  const double* ones[kPatternBlock];
+  std::fill(std::begin(ones), std::end(ones), &one);
   const double* x[kPatternBlock];
   const double* d[kPatternBlock];
   const auto patterns = static_cast<std::size_t>(count);

@@ -131,3 +131,73 @@ TEST(KernelsTest, EveryInstructionSetGivesTheSameBits) {
 
 }  // namespace
 }  // namespace nodelyx
+
+namespace nodelyx {
+namespace {
+
+// The forms the passes use give the bits of the plain kernels: sums from
+// packed panels, accumulation of up to eight patterns in one call (as two
+// calls of four would leave it), and the bias added in the activation pass.
+TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
+  std::mt19937_64 generator(11);
+  constexpr std::size_t kPatterns = kernels::kMaxAccumulatePatterns;
+  for (const char* variant : kernels::availableVariants()) {
+    ASSERT_TRUE(kernels::useVariant(variant));
+    for (const std::size_t neurons : {1u, 4u, 7u, 8u, 10u, 13u, 64u, 100u}) {
+      for (const std::size_t sources : {1u, 3u, 16u, 33u}) {
+        const Values x = randomValues(kPatterns * sources, generator);
+        Values w = randomValues(sources * neurons, generator, 2.0);
+        const Values rates = randomValues(sources * neurons, generator, 0.3);
+        const Values deltas = randomValues(kPatterns * neurons, generator);
+        const Values start = randomValues(sources * neurons, generator);
+        w.resize(w.size() + kernels::kReadSlack, 7.0);
+        Values packed(kernels::packedSize(sources, neurons));
+        kernels::packPanels(w.data(), sources, neurons, packed.data());
+        const double* xs[kPatterns];
+        const double* ds[kPatterns];
+        const double factors[kPatterns] = {1.0, 0.5, 1.0, 0.25, 1.0, 1.0, 0.75, 1.0};
+        for (std::size_t p = 0; p < kPatterns; ++p) {
+          xs[p] = x.data() + p * sources;
+          ds[p] = deltas.data() + p * neurons;
+        }
+        for (std::size_t patterns = 1; patterns <= kernels::kMaxPatterns; ++patterns) {
+          std::vector<Values> plain(patterns, Values(neurons)), fromPanels(patterns, Values(neurons));
+          double* plainNet[kernels::kMaxPatterns];
+          double* panelNet[kernels::kMaxPatterns];
+          for (std::size_t p = 0; p < patterns; ++p) {
+            plainNet[p] = plain[p].data();
+            panelNet[p] = fromPanels[p].data();
+          }
+          kernels::weightedSums(patterns, xs, sources, w.data(), neurons, plainNet);
+          kernels::weightedSumsPacked(patterns, xs, sources, packed.data(), neurons, panelNet);
+          for (std::size_t p = 0; p < patterns; ++p)
+            EXPECT_TRUE(sameBits(plain[p], fromPanels[p])) << variant << " " << sources << "x" << neurons;
+        }
+        for (std::size_t patterns = 5; patterns <= kPatterns; ++patterns) {
+          Values together = start, inTwo = start;
+          kernels::accumulateLayer(patterns, together.data(), rates.data(), xs, sources, ds, factors,
+                                   neurons);
+          kernels::accumulateLayer(4, inTwo.data(), rates.data(), xs, sources, ds, factors, neurons);
+          kernels::accumulateLayer(patterns - 4, inTwo.data(), rates.data(), xs + 4, sources, ds + 4,
+                                   factors + 4, neurons);
+          EXPECT_TRUE(sameBits(together, inTwo)) << variant << " " << patterns << " patterns";
+        }
+      }
+    }
+    const Values bias = randomValues(61, generator, 3.0);
+    const Values net = randomValues(61, generator, 30.0);
+    for (int type = 0; type <= 5; ++type) {
+      const auto activation = static_cast<ActivationType>(type);
+      Values expectedNet(net.size()), expectedOut(net.size()), fusedNet = net, fusedOut(net.size());
+      for (std::size_t j = 0; j < net.size(); ++j) expectedNet[j] = bias[j] + net[j];
+      kernels::activateLayer(activation, expectedNet.data(), expectedOut.data(), net.size());
+      kernels::addBiasAndActivate(activation, bias.data(), fusedNet.data(), fusedOut.data(), net.size());
+      EXPECT_TRUE(sameBits(expectedNet, fusedNet)) << variant << " type " << type;
+      EXPECT_TRUE(sameBits(expectedOut, fusedOut)) << variant << " type " << type;
+    }
+  }
+  kernels::useVariant(kernels::availableVariants().front());
+}
+
+}  // namespace
+}  // namespace nodelyx
