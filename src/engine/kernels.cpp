@@ -41,6 +41,8 @@ struct Table {
   decltype(&kernels_baseline::weightedSumsPacked) weightedSumsPacked;
   decltype(&kernels_baseline::backSums) backSums;
   decltype(&kernels_baseline::backSumsTransposed) backSumsTransposed;
+  decltype(&kernels_baseline::backSumsTransposedPatterns) backSumsTransposedPatterns;
+  decltype(&kernels_baseline::multiplyByDerivative) multiplyByDerivative;
   decltype(&kernels_baseline::activateLayer) activateLayer;
   decltype(&kernels_baseline::addBiasAndActivate) addBiasAndActivate;
   decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
@@ -50,8 +52,9 @@ struct Table {
 
 #define NODELYX_TABLE(name, ns)                                                                              \
   Table {                                                                                                    \
-    name, ns::weightedSums, ns::weightedSumsPacked, ns::backSums, ns::backSumsTransposed, ns::activateLayer, \
-        ns::addBiasAndActivate, ns::onlineUpdateLayer, ns::accumulateLayer, ns::batchUpdate                  \
+    name, ns::weightedSums, ns::weightedSumsPacked, ns::backSums, ns::backSumsTransposed,                    \
+        ns::backSumsTransposedPatterns, ns::multiplyByDerivative, ns::activateLayer, ns::addBiasAndActivate, \
+        ns::onlineUpdateLayer, ns::accumulateLayer, ns::batchUpdate                                          \
   }
 
 std::vector<Table> supportedTables() {
@@ -119,6 +122,17 @@ void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, 
 void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t nextNeurons,
                         const double* nextDeltas, double* sums) {
   table().backSumsTransposed(nextT, neurons, nextNeurons, nextDeltas, sums);
+}
+
+void backSumsTransposedPatterns(std::size_t patterns, const double* nextT, std::size_t neurons,
+                                std::size_t nextNeurons, const double* const* nextDeltas,
+                                double* const* sums) {
+  table().backSumsTransposedPatterns(patterns, nextT, neurons, nextNeurons, nextDeltas, sums);
+}
+
+void multiplyByDerivative(ActivationType type, const double* out, const double* factor, double* result,
+                          std::size_t neurons) {
+  table().multiplyByDerivative(type, out, factor, result, neurons);
 }
 
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons) {

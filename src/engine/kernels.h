@@ -59,6 +59,18 @@ void backSums(const double* next, std::size_t neurons, std::size_t nextNeurons, 
 void backSumsTransposed(const double* nextT, std::size_t neurons, std::size_t nextNeurons,
                         const double* nextDeltas, double* sums);
 
+// backSumsTransposed for up to kMaxPatterns patterns at once (each weight
+// read once for all of them): sums[p] from nextDeltas[p].
+void backSumsTransposedPatterns(std::size_t patterns, const double* nextT, std::size_t neurons,
+                                std::size_t nextNeurons, const double* const* nextDeltas,
+                                double* const* sums);
+
+// result[j] = derivativeTerm(type, out[j]) * factor[j]: a layer's deltas
+// from its outputs and the error reaching it (factor and result may be the
+// same array).
+void multiplyByDerivative(ActivationType type, const double* out, const double* factor, double* result,
+                          std::size_t neurons);
+
 // out[j] = f(net[j]) for a layer of the given activation type (net and out
 // may be the same array).
 void activateLayer(ActivationType type, const double* net, double* out, std::size_t neurons);

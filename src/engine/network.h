@@ -203,9 +203,13 @@ class Network {
   void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
                     const ScaleCache& scale, bool packedWeights = false);
   void outputErrorInto(const Slot& slot, const double* target) const;
-  // transposedWeights: from transposed_ (kept by batch passes, whose
-  // weights do not change) rather than the weights themselves.
-  void deltasInto(const Slot& slot, bool transposedWeights = false) const;
+  // The deltas of one pattern from the weights themselves, and of a block
+  // of patterns from transposed_ (kept by batch passes, whose weights do not
+  // change).
+  void deltasInto(const Slot& slot) const;
+  void blockDeltas(const Slot* const* slots, int count) const;
+  void outputDeltas(const Slot& slot) const;
+  void hiddenDeltas(const Slot& slot, int l) const;
   void transposeForBackSums();
   // Packs every layer's weights into packed_, for a pass whose weights stay
   // as they are.

@@ -146,25 +146,52 @@ void Network::packWeights() {
                         packed_.data() + packedStart_[static_cast<std::size_t>(l)]);
 }
 
-void Network::deltasInto(const Slot& slot, bool transposedWeights) const {
+void Network::deltasInto(const Slot& slot) const {
   const int last = layerCount() - 1;
-  double* outputDeltas = slot.deltas + layout_.neuronStart(last);
-  const double* y = slot.outputs + layout_.neuronStart(last);
-  const ActivationType outputType = layerTypes[static_cast<std::size_t>(last)];
-  for (int j = 0; j < layerSize(last); ++j)
-    outputDeltas[j] = derivativeTerm(outputType, y[j]) * slot.error[j];
+  outputDeltas(slot);
   for (int l = last - 1; l >= 1; --l) {
     double* layerDeltas = slot.deltas + layout_.neuronStart(l);
-    const auto n = static_cast<std::size_t>(layerSize(l));
-    const auto next = static_cast<std::size_t>(layerSize(l + 1));
-    if (transposedWeights)
-      kernels::backSumsTransposed(transposed_.data() + layout_.weightStart(l + 1), n, next,
-                                  slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
-    else
-      kernels::backSums(weights.layer(l + 1), n, next, slot.deltas + layout_.neuronStart(l + 1), layerDeltas);
-    const ActivationType type = layerTypes[static_cast<std::size_t>(l)];
-    const double* out = slot.outputs + layout_.neuronStart(l);
-    for (std::size_t j = 0; j < n; ++j) layerDeltas[j] = derivativeTerm(type, out[j]) * layerDeltas[j];
+    kernels::backSums(weights.layer(l + 1), static_cast<std::size_t>(layerSize(l)),
+                      static_cast<std::size_t>(layerSize(l + 1)), slot.deltas + layout_.neuronStart(l + 1),
+                      layerDeltas);
+    hiddenDeltas(slot, l);
+  }
+}
+
+void Network::outputDeltas(const Slot& slot) const {
+  const int last = layerCount() - 1;
+  const std::size_t start = layout_.neuronStart(last);
+  kernels::multiplyByDerivative(layerTypes[static_cast<std::size_t>(last)], slot.outputs + start, slot.error,
+                                slot.deltas + start, static_cast<std::size_t>(layerSize(last)));
+}
+
+void Network::hiddenDeltas(const Slot& slot, int l) const {
+  const std::size_t start = layout_.neuronStart(l);
+  kernels::multiplyByDerivative(layerTypes[static_cast<std::size_t>(l)], slot.outputs + start,
+                                slot.deltas + start, slot.deltas + start,
+                                static_cast<std::size_t>(layerSize(l)));
+}
+
+// The deltas of several patterns, layer by layer, from the transposed
+// weights: each weight of a layer's back sums is read once for up to
+// kernels::kMaxPatterns patterns.
+void Network::blockDeltas(const Slot* const* slots, int count) const {
+  const int last = layerCount() - 1;
+  for (int k = 0; k < count; ++k) outputDeltas(*slots[k]);
+  for (int l = last - 1; l >= 1; --l) {
+    const double* next[kPatternBlock];
+    double* sums[kPatternBlock];
+    for (int k = 0; k < count; ++k) {
+      next[k] = slots[k]->deltas + layout_.neuronStart(l + 1);
+      sums[k] = slots[k]->deltas + layout_.neuronStart(l);
+    }
+    for (int k = 0; k < count; k += static_cast<int>(kernels::kMaxPatterns)) {
+      const auto patterns = std::min<std::size_t>(kernels::kMaxPatterns, static_cast<std::size_t>(count - k));
+      kernels::backSumsTransposedPatterns(patterns, transposed_.data() + layout_.weightStart(l + 1),
+                                          static_cast<std::size_t>(layerSize(l)),
+                                          static_cast<std::size_t>(layerSize(l + 1)), next + k, sums + k);
+    }
+    for (int k = 0; k < count; ++k) hiddenDeltas(*slots[k], l);
   }
 }
 

@@ -106,15 +106,15 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
 // accumulation; true when the block's last pattern was trained. With
 // lastOfPass, the pass's end state is kept for the epoch that will use it.
 bool Network::accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass) {
-  const Slot* trained[kPatternBlock];
+  const Slot* trained[kPatternBlock] = {};
   double factors[kPatternBlock];
   int trainedCount = 0;
   for (int k = 0; k < block; ++k) {
     if (!clipRateFactor(slots[k], settings)) continue;
-    deltasInto(slots[k], true);
     trained[trainedCount] = &slots[k];
     factors[trainedCount++] = rateFactor;
   }
+  blockDeltas(trained, trainedCount);
   accumulateSlots(trained, factors, trainedCount);
   const bool trainedLast = trainedCount > 0 && trained[trainedCount - 1] == &slots[block - 1];
   if (lastOfPass) keepPassEnd(slots[block - 1], trainedLast);
