@@ -136,8 +136,9 @@ namespace nodelyx {
 namespace {
 
 // The forms the passes use give the bits of the plain kernels: sums from
-// packed panels, accumulation of up to eight patterns in one call (as two
-// calls of four would leave it), and the bias added in the activation pass.
+// packed panels, back sums of several patterns, accumulation of up to eight
+// patterns in one call (as two calls of four would leave it), the bias
+// added in the activation pass and the derivative applied by vectors.
 TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
   std::mt19937_64 generator(11);
   constexpr std::size_t kPatterns = kernels::kMaxAccumulatePatterns;
@@ -173,6 +174,21 @@ TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
           for (std::size_t p = 0; p < patterns; ++p)
             EXPECT_TRUE(sameBits(plain[p], fromPanels[p])) << variant << " " << sources << "x" << neurons;
         }
+        for (std::size_t patterns = 1; patterns <= kernels::kMaxPatterns; ++patterns) {
+          Values transposed(neurons * sources);
+          for (std::size_t j = 0; j < sources; ++j)
+            for (std::size_t m = 0; m < neurons; ++m) transposed[m * sources + j] = w[j * neurons + m];
+          std::vector<Values> together(patterns, Values(sources));
+          double* sums[kernels::kMaxPatterns];
+          for (std::size_t p = 0; p < patterns; ++p) sums[p] = together[p].data();
+          kernels::backSumsTransposedPatterns(patterns, transposed.data(), sources, neurons, ds, sums);
+          for (std::size_t p = 0; p < patterns; ++p) {
+            Values alone(sources);
+            kernels::backSums(w.data(), sources, neurons, ds[p], alone.data());
+            EXPECT_TRUE(sameBits(alone, together[p]))
+                << variant << " back sums " << sources << "x" << neurons;
+          }
+        }
         for (std::size_t patterns = 5; patterns <= kPatterns; ++patterns) {
           Values together = start, inTwo = start;
           kernels::accumulateLayer(patterns, together.data(), rates.data(), xs, sources, ds, factors,
@@ -194,6 +210,11 @@ TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
       kernels::addBiasAndActivate(activation, bias.data(), fusedNet.data(), fusedOut.data(), net.size());
       EXPECT_TRUE(sameBits(expectedNet, fusedNet)) << variant << " type " << type;
       EXPECT_TRUE(sameBits(expectedOut, fusedOut)) << variant << " type " << type;
+      Values slopes = net, expectedSlopes(net.size());
+      for (std::size_t j = 0; j < net.size(); ++j)
+        expectedSlopes[j] = derivativeTerm(activation, fusedOut[j]) * net[j];
+      kernels::multiplyByDerivative(activation, fusedOut.data(), slopes.data(), slopes.data(), net.size());
+      EXPECT_TRUE(sameBits(expectedSlopes, slopes)) << variant << " derivative of type " << type;
     }
   }
   kernels::useVariant(kernels::availableVariants().front());
