@@ -44,6 +44,21 @@ void Network::refreshScaling(ScaleCache& s) const {
 
 void Network::scaleInputs(const ScaleCache& s, const double* input, double noiseSigma,
                           double* layerZero) const {
+  const auto inputs = static_cast<std::size_t>(inputCount());
+  if (noiseSigma == 0.0) {
+    // gaussian(0, 0) is 0.0 and draws nothing; adding it still turns -0
+    // into +0, as with noise.
+    if (!s.enabled) {
+      for (std::size_t i = 0; i < inputs; ++i) layerZero[i] = 0.0 + input[i];
+      return;
+    }
+    const double* factor = s.inFactor.data();
+    const double* low = toMin.data();
+    const double* factorFromMin = s.inFactorFromMin.data();
+    for (std::size_t i = 0; i < inputs; ++i)
+      layerZero[i] = factor[i] * input[i] + low[i] - factorFromMin[i] + 0.0;
+    return;
+  }
   for (int i = 0; i < inputCount(); ++i) {
     const auto c = static_cast<std::size_t>(i);
     const double noise = gaussian(0.0, noiseSigma);
