@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "files/buffered_reader.h"
+#include "files/short_number.h"
 #include "files/text_cursor.h"
 
 namespace nodelyx {
@@ -43,10 +44,8 @@ inline CharClass charClass(char c) { return kCharClasses[static_cast<unsigned ch
 std::optional<double> parseWholeNumber(std::string_view text);
 // The same for [first, last), for hot loops: false when it is no number.
 bool parseNumber(const char* first, const char* last, double& value);
-// The common short forms of a number at p, read without from_chars (and
-// with the same result): returns where the number stops, or null where
-// parseNumber must decide.
-const char* readShortNumber(const char* p, const char* last, double& value);
+// readShortNumber (short_number.h, inline for the reading loops) reads the
+// common short forms of a number without from_chars, with the same result.
 
 // The runs of number characters that start in block; previousNumber says
 // whether the byte before the block is a number character (a run that goes
