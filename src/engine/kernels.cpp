@@ -151,8 +151,8 @@ void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, s
 
 void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x,
                      std::size_t sources, const double* const* deltas, const double* rateFactors,
-                     std::size_t neurons) {
-  table().accumulateLayer(patterns, b, r, x, sources, deltas, rateFactors, neurons);
+                     std::size_t neurons, double uniformRate) {
+  table().accumulateLayer(patterns, b, r, x, sources, deltas, rateFactors, neurons, uniformRate);
 }
 
 void batchUpdate(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k) {

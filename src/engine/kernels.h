@@ -99,9 +99,11 @@ void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, s
 
 // Batch accumulation of a layer over up to kMaxAccumulatePatterns patterns
 // in order: b += r*x[p][i]*deltas[p][j]*rateFactors[p] for p = 0, 1, ...
+// With r null every rate is uniformRate: no rates are read, and r*x[p][i]
+// is computed once for all the neurons (the same bits).
 void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x,
                      std::size_t sources, const double* const* deltas, const double* rateFactors,
-                     std::size_t neurons);
+                     std::size_t neurons, double uniformRate = 0.0);
 
 // Batch step of n parameters: w = c*momentum + b + w, then decay, limits, c.
 void batchUpdate(double* w, double* c, const double* b, std::size_t n, const UpdateConstants& k);

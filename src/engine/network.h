@@ -113,7 +113,6 @@ class Network {
   double trainEpoch(const PatternView& set, const EpochSettings& settings);
   void computeDeltas();
   void applyOnlineUpdate();
-  void accumulateBatch();
   void clearBatchChanges();
   void applyBatchUpdate();
 
@@ -223,9 +222,7 @@ class Network {
   bool clipRateFactor(const Slot& slot, const EpochSettings& settings);
   void accumulateSlots(const Slot* const* slots, const double* factors, int count);
 
-  enum class PatternUpdate { Online, Accumulate };
-  void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
-                    PatternUpdate update);
+  void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
   bool accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass);
   double evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead);
@@ -242,7 +239,7 @@ class Network {
   std::vector<double> blockScratch_;
   ScaleCache scale_;
   ScaleCache recallScale_;
-  // During an online epoch: the rate all parameters share, if they do.
+  // During a training pass: the rate all parameters share, if they do.
   std::optional<double> uniformRate_;
 
   // The next epoch's batch pass, done during a statistics pass (see

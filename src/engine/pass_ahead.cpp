@@ -92,7 +92,9 @@ double Network::evaluateAhead(const PatternView& set, const EpochSettings& setti
   rateFactor = 1.0;
   clearBatchChanges();
   transposeForBackSums();
+  uniformRate_ = uniformRate();
   const double rms = evaluatePass(set, settings.errorMargin, &settings);
+  uniformRate_.reset();
   std::swap(batchWeightChange, aheadWeightChange_);
   std::swap(batchBiasChange, aheadBiasChange_);
   passAhead_.rateFactor = rateFactor;

@@ -47,14 +47,14 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   switch (method) {
     case TrainingMethod::OnlineBackprop:
       uniformRate_ = uniformRate();
-      for (std::uint32_t p = 0; p < count; ++p) trainPattern(set, p, settings, PatternUpdate::Online);
+      for (std::uint32_t p = 0; p < count; ++p) trainPattern(set, p, settings);
       uniformRate_.reset();
       break;
     case TrainingMethod::OnlineBackpropRandom:
       uniformRate_ = uniformRate();
       // With replacement: an epoch may use a pattern twice and skip another.
       for (std::uint32_t u = 0; u < count; ++u)
-        trainPattern(set, randomIndex(count), settings, PatternUpdate::Online);
+        trainPattern(set, randomIndex(count), settings);
       uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
@@ -82,6 +82,7 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
 
 void Network::trainBatchPass(const PatternView& set, const EpochSettings& settings) {
   rateFactor = 1.0;
+  uniformRate_ = uniformRate();
   clearBatchChanges();
   transposeForBackSums();
   packWeights();
@@ -100,6 +101,7 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
     const bool trainedLast = accumulateBlock(slots, block, settings, false);
     keepLastPattern(slots[block - 1], trainedLast);
   }
+  uniformRate_.reset();
 }
 
 // The deltas of a block's patterns (each clipped as it comes) and their
@@ -143,32 +145,31 @@ void Network::accumulateSlots(const Slot* const* slots, const double* factors, i
   const double* x[kPatternBlock];
   const double* d[kPatternBlock];
   const auto patterns = static_cast<std::size_t>(count);
+  const double rate = uniformRate_.value_or(0.0);
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     for (int k = 0; k < count; ++k) {
       x[k] = slots[k]->outputs + layout_.neuronStart(l - 1);
       d[k] = slots[k]->deltas + layout_.neuronStart(l);
     }
-    kernels::accumulateLayer(patterns, batchBiasChange.layer(l), biasRates.layer(l), ones, 1, d, factors, n);
-    kernels::accumulateLayer(patterns, batchWeightChange.layer(l), weightRates.layer(l), x,
-                             static_cast<std::size_t>(layerSize(l - 1)), d, factors, n);
+    kernels::accumulateLayer(patterns, batchBiasChange.layer(l), uniformRate_ ? nullptr : biasRates.layer(l),
+                             ones, 1, d, factors, n, rate);
+    kernels::accumulateLayer(patterns, batchWeightChange.layer(l), uniformRate_ ? nullptr : weightRates.layer(l),
+                             x, static_cast<std::size_t>(layerSize(l - 1)), d, factors, n, rate);
   }
 }
 
-void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings,
-                           PatternUpdate update) {
+void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings) {
   forwardOwn(set.input(p), inputNoise);
   outputErrorInto(ownSlot(), set.target(p));
   if (!clipRateFactor(ownSlot(), settings)) return;
   computeDeltas();
-  if (update == PatternUpdate::Online)
-    applyOnlineUpdate();
-  else
-    accumulateBatch();
+  applyOnlineUpdate();
 }
 
 // The one rate every weight and bias has, when they all have the same
-// (as the learning rate sets them): the online step then reads no rates.
+// (as the learning rate sets them): the online step and the batch
+// accumulation then read no rates.
 std::optional<double> Network::uniformRate() const {
   const std::span<const double> weightRateValues = weightRates.all();
   const std::span<const double> biasRateValues = biasRates.fromLayerOne();
@@ -197,12 +198,6 @@ void Network::applyOnlineUpdate() {
                                uniformRate_ ? nullptr : weightRates.layer(l), outputs.layer(l - 1),
                                static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n, constants);
   }
-}
-
-void Network::accumulateBatch() {
-  const Slot own = ownSlot();
-  const Slot* slot = &own;
-  accumulateSlots(&slot, &rateFactor, 1);
 }
 
 void Network::clearBatchChanges() {

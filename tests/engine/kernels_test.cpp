@@ -198,6 +198,21 @@ TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
                                    factors + 4, neurons);
           EXPECT_TRUE(sameBits(together, inTwo)) << variant << " " << patterns << " patterns";
         }
+        // One rate for every parameter, read from an array or given once.
+        const double rate = rates.front();
+        const Values sameRates(rates.size(), rate);
+        const double ones[kPatterns] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+        const double firstScaled[kPatterns] = {0.5, 1.0, 0.25, 1.0, 1.0, 0.75, 1.0, 1.0};
+        for (std::size_t patterns = 1; patterns <= kPatterns; ++patterns) {
+          for (const double* patternFactors : {firstScaled, ones}) {
+            Values fromArray = start, fromOne = start;
+            kernels::accumulateLayer(patterns, fromArray.data(), sameRates.data(), xs, sources, ds,
+                                     patternFactors, neurons);
+            kernels::accumulateLayer(patterns, fromOne.data(), nullptr, xs, sources, ds, patternFactors,
+                                     neurons, rate);
+            EXPECT_TRUE(sameBits(fromArray, fromOne)) << variant << " uniform rate, " << patterns;
+          }
+        }
       }
     }
     const Values bias = randomValues(61, generator, 3.0);
