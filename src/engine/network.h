@@ -277,9 +277,11 @@ class Network {
   template <typename Self, typename F>
   static void forEachPassInput(Self& self, F f);
   PassAhead::Key passKey(const PatternView& set, const EpochSettings& settings) const;
-  double evaluateAhead(const PatternView& set, const EpochSettings& settings);
+  // usePassAhead leaves in key the epoch's key of the set and settings;
+  // evaluateAhead uses it, or computes it when the epoch did not.
+  double evaluateAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
   void keepPassEnd(const Slot& slot, bool trained);
-  bool usePassAhead(const PatternView& set, const EpochSettings& settings);
+  bool usePassAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
 };
 
 }  // namespace nodelyx

@@ -77,7 +77,8 @@ Network::PassAhead::Key Network::passKey(const PatternView& set, const EpochSett
   return key;
 }
 
-double Network::evaluateAhead(const PatternView& set, const EpochSettings& settings) {
+double Network::evaluateAhead(const PatternView& set, const EpochSettings& settings,
+                              std::optional<PassAhead::Key>& key) {
   passAhead_.valid = false;
   const double epochRateFactor = rateFactor;
   // The sums go into blocks of their own, so that the epoch's own slopes
@@ -99,7 +100,8 @@ double Network::evaluateAhead(const PatternView& set, const EpochSettings& setti
   std::swap(batchBiasChange, aheadBiasChange_);
   passAhead_.rateFactor = rateFactor;
   rateFactor = epochRateFactor;
-  passAhead_.key = passKey(set, settings);
+  if (!key) key = passKey(set, settings);
+  passAhead_.key = std::move(*key);
   passAhead_.inputs.clear();
   forEachPassInput(*this, [this](std::span<const double> values) {
     passAhead_.inputs.insert(passAhead_.inputs.end(), values.begin(), values.end());
@@ -120,10 +122,13 @@ void Network::keepPassEnd(const Slot& slot, bool trained) {
   passAhead_.lastTrained = trained;
 }
 
-bool Network::usePassAhead(const PatternView& set, const EpochSettings& settings) {
+bool Network::usePassAhead(const PatternView& set, const EpochSettings& settings,
+                           std::optional<PassAhead::Key>& key) {
   if (!passAhead_.valid) return false;
   passAhead_.valid = false;
-  if (!wantsPassAhead(settings) || !(passKey(set, settings) == passAhead_.key)) return false;
+  if (!wantsPassAhead(settings)) return false;
+  key = passKey(set, settings);
+  if (!(*key == passAhead_.key)) return false;
   std::size_t at = 0;
   bool same = true;
   forEachPassInput(*this, [&](std::span<const double> values) {

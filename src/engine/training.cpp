@@ -44,6 +44,9 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   if (settings.preventSaturation) reduceSaturatedNeurons(set, settings.saturationThreshold);
   refreshScaling();
   rateFactor = 1.0;
+  // The key of the pass done ahead: the set and settings stay as they are
+  // for the whole epoch, so it is computed at most once.
+  std::optional<PassAhead::Key> key;
   switch (method) {
     case TrainingMethod::OnlineBackprop:
       uniformRate_ = uniformRate();
@@ -58,15 +61,15 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
       uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
-      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings, key)) trainBatchPass(set, settings);
       applyBatchUpdate();
       break;
     case TrainingMethod::Rprop:
-      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings, key)) trainBatchPass(set, settings);
       rpropUpdate();
       break;
     case TrainingMethod::Quickprop:
-      if (!usePassAhead(set, settings)) trainBatchPass(set, settings);
+      if (!usePassAhead(set, settings, key)) trainBatchPass(set, settings);
       quickpropUpdate();
       break;
     case TrainingMethod::DeltaBarDelta:
@@ -76,7 +79,7 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
       break;
   }
   passAhead_.valid = false;
-  if (wantsPassAhead(settings)) return evaluateAhead(set, settings);
+  if (wantsPassAhead(settings)) return evaluateAhead(set, settings, key);
   return evaluate(set, settings.errorMargin);
 }
 
