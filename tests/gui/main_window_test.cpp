@@ -370,10 +370,14 @@ void MainWindowTest::trainingRunsToTheEnd() {
 void MainWindowTest::startLongRun() {
   openExample("classes.net");
   typeInto(ControlId::MaxEpochs, QStringLiteral("2000000000"));
-  // Only the epoch limit and Stop end the run.
+  // Only the epoch limit and Stop end the run. The boxes are clicked on
+  // their check marks: the Training box reaches under the Testing box.
   for (ControlId id : {ControlId::EnforceTrainingStop, ControlId::EnforceTestingStop}) {
-    if (control<QCheckBox>(id)->isChecked()) QTest::mouseClick(control(id), Qt::LeftButton);
+    auto* box = control<QCheckBox>(id);
+    if (box->isChecked())
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
   }
+  QCOMPARE(window_->session().config.enforceTrainingStop(), 0);
   QTest::mouseClick(control(ControlId::Train), Qt::LeftButton);
   QVERIFY(window_->session().runActive());
   QVERIFY(control(ControlId::Stop)->isEnabled());

@@ -141,11 +141,21 @@ void ShellTest::toolbarOrderAndRunStates() {
 
   openExample("classes.net");
   QVERIFY(train->isEnabled() && stop->isChecked());
-  control<QLineEdit>(ControlId::MaxEpochs)->setText(QStringLiteral("2000000000"));
-  control<QLineEdit>(ControlId::MaxEpochs)->setFocus();
+  // A run far longer than the test, however busy the machine: the field is
+  // committed with Return, as a user would.
+  auto* maxEpochs = control<QLineEdit>(ControlId::MaxEpochs);
+  maxEpochs->setFocus();
+  maxEpochs->setText(QStringLiteral("2000000000"));
+  QTest::keyClick(maxEpochs, Qt::Key_Return);
+  // On the check mark: the Training box reaches under the Testing box, so
+  // a click in its middle lands on the other.
   for (ControlId id : {ControlId::EnforceTrainingStop, ControlId::EnforceTestingStop}) {
-    if (control<QCheckBox>(id)->isChecked()) QTest::mouseClick(control(id), Qt::LeftButton);
+    auto* box = control<QCheckBox>(id);
+    if (box->isChecked())
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
   }
+  QCOMPARE(window_->session().config.maxEpochs(), 2000000000);
+  QCOMPARE(window_->session().config.enforceTrainingStop(), 0);
   QTest::mouseClick(toolbar->widgetForAction(train), Qt::LeftButton);
   QVERIFY(window_->session().runActive());
   QVERIFY(train->isChecked() && !train->isEnabled() && stop->isEnabled());
