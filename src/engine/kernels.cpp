@@ -46,6 +46,7 @@ struct Table {
   decltype(&kernels_baseline::activateLayer) activateLayer;
   decltype(&kernels_baseline::addBiasAndActivate) addBiasAndActivate;
   decltype(&kernels_baseline::onlineUpdateLayer) onlineUpdateLayer;
+  decltype(&kernels_baseline::onlineUpdateLayerWithSums) onlineUpdateLayerWithSums;
   decltype(&kernels_baseline::accumulateLayer) accumulateLayer;
   decltype(&kernels_baseline::batchUpdate) batchUpdate;
 };
@@ -54,7 +55,7 @@ struct Table {
   Table {                                                                                                    \
     name, ns::weightedSums, ns::weightedSumsPacked, ns::backSums, ns::backSumsTransposed,                    \
         ns::backSumsTransposedPatterns, ns::multiplyByDerivative, ns::activateLayer, ns::addBiasAndActivate, \
-        ns::onlineUpdateLayer, ns::accumulateLayer, ns::batchUpdate                                          \
+        ns::onlineUpdateLayer, ns::onlineUpdateLayerWithSums, ns::accumulateLayer, ns::batchUpdate           \
   }
 
 std::vector<Table> supportedTables() {
@@ -147,6 +148,12 @@ void addBiasAndActivate(ActivationType type, const double* bias, double* net, do
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
                        const double* deltas, std::size_t neurons, const UpdateConstants& k) {
   table().onlineUpdateLayer(w, c, r, x, sources, deltas, neurons, k);
+}
+
+void onlineUpdateLayerWithSums(double* w, double* c, const double* r, const double* x, std::size_t sources,
+                               const double* deltas, std::size_t neurons, const UpdateConstants& k,
+                               const double* xNext, double* netNext) {
+  table().onlineUpdateLayerWithSums(w, c, r, x, sources, deltas, neurons, k, xNext, netNext);
 }
 
 void accumulateLayer(std::size_t patterns, double* b, const double* r, const double* const* x,

@@ -97,6 +97,14 @@ struct UpdateConstants {
 void onlineUpdateLayer(double* w, double* c, const double* r, const double* x, std::size_t sources,
                        const double* deltas, std::size_t neurons, const UpdateConstants& k);
 
+// onlineUpdateLayer, and in the same pass the next pattern's sums from the
+// updated weights (netNext[j] = sum over i ascending of xNext[i] * w[i][j],
+// from 0: the bits of weightedSums), so that the weights are read once for
+// both.
+void onlineUpdateLayerWithSums(double* w, double* c, const double* r, const double* x, std::size_t sources,
+                               const double* deltas, std::size_t neurons, const UpdateConstants& k,
+                               const double* xNext, double* netNext);
+
 // Batch accumulation of a layer over up to kMaxAccumulatePatterns patterns
 // in order: b += r*x[p][i]*deltas[p][j]*rateFactors[p] for p = 0, 1, ...
 // With r null every rate is uniformRate: no rates are read, and r*x[p][i]

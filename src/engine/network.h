@@ -222,7 +222,8 @@ class Network {
   bool clipRateFactor(const Slot& slot, const EpochSettings& settings);
   void accumulateSlots(const Slot* const* slots, const double* factors, int count);
 
-  void trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings);
+  void trainOnlinePass(const PatternView& set, const EpochSettings& settings, bool randomOrder);
+  void onlineStep(const Slot& now, const Slot* next, const double* nextInput);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
   bool accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass);
   double evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead);
@@ -279,9 +280,11 @@ class Network {
   PassAhead::Key passKey(const PatternView& set, const EpochSettings& settings) const;
   // usePassAhead leaves in key the epoch's key of the set and settings;
   // evaluateAhead uses it, or computes it when the epoch did not.
-  double evaluateAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
+  double evaluateAhead(const PatternView& set, const EpochSettings& settings,
+                       std::optional<PassAhead::Key>& key);
   void keepPassEnd(const Slot& slot, bool trained);
-  bool usePassAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
+  bool usePassAhead(const PatternView& set, const EpochSettings& settings,
+                    std::optional<PassAhead::Key>& key);
 };
 
 }  // namespace nodelyx

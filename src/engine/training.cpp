@@ -11,7 +11,6 @@
 
 #include "engine/kernels.h"
 #include "engine/network.h"
-#include "engine/random.h"
 
 namespace nodelyx {
 
@@ -49,15 +48,9 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   std::optional<PassAhead::Key> key;
   switch (method) {
     case TrainingMethod::OnlineBackprop:
-      uniformRate_ = uniformRate();
-      for (std::uint32_t p = 0; p < count; ++p) trainPattern(set, p, settings);
-      uniformRate_.reset();
-      break;
     case TrainingMethod::OnlineBackpropRandom:
       uniformRate_ = uniformRate();
-      // With replacement: an epoch may use a pattern twice and skip another.
-      for (std::uint32_t u = 0; u < count; ++u)
-        trainPattern(set, randomIndex(count), settings);
+      trainOnlinePass(set, settings, method == TrainingMethod::OnlineBackpropRandom);
       uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
@@ -157,17 +150,10 @@ void Network::accumulateSlots(const Slot* const* slots, const double* factors, i
     }
     kernels::accumulateLayer(patterns, batchBiasChange.layer(l), uniformRate_ ? nullptr : biasRates.layer(l),
                              ones, 1, d, factors, n, rate);
-    kernels::accumulateLayer(patterns, batchWeightChange.layer(l), uniformRate_ ? nullptr : weightRates.layer(l),
-                             x, static_cast<std::size_t>(layerSize(l - 1)), d, factors, n, rate);
+    kernels::accumulateLayer(patterns, batchWeightChange.layer(l),
+                             uniformRate_ ? nullptr : weightRates.layer(l), x,
+                             static_cast<std::size_t>(layerSize(l - 1)), d, factors, n, rate);
   }
-}
-
-void Network::trainPattern(const PatternView& set, std::uint32_t p, const EpochSettings& settings) {
-  forwardOwn(set.input(p), inputNoise);
-  outputErrorInto(ownSlot(), set.target(p));
-  if (!clipRateFactor(ownSlot(), settings)) return;
-  computeDeltas();
-  applyOnlineUpdate();
 }
 
 // The one rate every weight and bias has, when they all have the same
@@ -185,22 +171,6 @@ std::optional<double> Network::uniformRate() const {
       !std::all_of(biasRateValues.begin(), biasRateValues.end(), same))
     return std::nullopt;
   return rate;
-}
-
-void Network::applyOnlineUpdate() {
-  kernels::UpdateConstants constants{momentum, rateFactor, weightDecay, minWeight, maxWeight};
-  if (uniformRate_) constants.uniformRate = *uniformRate_;
-  const double one = 1.0;  // the bias's input
-  for (int l = 1; l < layerCount(); ++l) {
-    const auto n = static_cast<std::size_t>(layerSize(l));
-    const double* layerDeltas = deltas.layer(l);
-    kernels::onlineUpdateLayer(biases.layer(l), prevBiasChange.layer(l),
-                               uniformRate_ ? nullptr : biasRates.layer(l), &one, 1, layerDeltas, n,
-                               constants);
-    kernels::onlineUpdateLayer(weights.layer(l), prevWeightChange.layer(l),
-                               uniformRate_ ? nullptr : weightRates.layer(l), outputs.layer(l - 1),
-                               static_cast<std::size_t>(layerSize(l - 1)), layerDeltas, n, constants);
-  }
 }
 
 void Network::clearBatchChanges() {

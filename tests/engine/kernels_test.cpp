@@ -82,6 +82,28 @@ Values runAll(const Inputs& in) {
                        in.constants);
   all.insert(all.end(), w.begin(), w.end());
   all.insert(all.end(), change.begin(), change.end());
+  // The step that also sums the next pattern (x[1]) gives the step's
+  // parameters and the sums weightedSums gives from them, with rates and
+  // with one rate for all.
+  for (const bool uniform : {false, true}) {
+    kernels::UpdateConstants constants = in.constants;
+    constants.uniformRate = in.rates.front();
+    const double* rates = uniform ? nullptr : in.rates.data();
+    Values stepped(in.w.begin(), in.w.begin() + static_cast<std::ptrdiff_t>(sources * n));
+    Values steppedChange = in.change, fused = stepped, fusedChange = in.change, fusedNet(n), plainNet(n);
+    k::onlineUpdateLayer(stepped.data(), steppedChange.data(), rates, in.x.data(), sources, in.deltas.data(),
+                         n, constants);
+    k::onlineUpdateLayerWithSums(fused.data(), fusedChange.data(), rates, in.x.data(), sources,
+                                 in.deltas.data(), n, constants, x[1], fusedNet.data());
+    stepped.resize(stepped.size() + kernels::kReadSlack);
+    double* netOut = plainNet.data();
+    k::weightedSums(1, x + 1, sources, stepped.data(), n, &netOut);
+    stepped.resize(sources * n);
+    EXPECT_TRUE(sameBits(stepped, fused) && sameBits(steppedChange, fusedChange) &&
+                sameBits(plainNet, fusedNet))
+        << sources << "x" << n << (uniform ? " one rate" : " rates");
+    all.insert(all.end(), fusedNet.begin(), fusedNet.end());
+  }
   k::batchUpdate(w.data(), change.data(), in.rates.data(), w.size(), in.constants);
   all.insert(all.end(), w.begin(), w.end());
   all.insert(all.end(), change.begin(), change.end());

@@ -428,12 +428,12 @@ class TrainingReferenceTest : public ::testing::TestWithParam<std::tuple<int, Sh
 // a batch epoch takes the pass its statistics pass did ahead, unless the
 // settings, the weights or the set changed: the epochs vary the clipping,
 // prevent saturation once and change a target in place between epochs.
-void expectEpochsMatch(int method, const Shape& shape, double noise) {
+void expectEpochsMatch(int method, const Shape& shape, double noise,
+                       const std::vector<int>& sizes = {2, 3, 2}) {
   scalingEnabled = 1;
-  const int sizes[] = {2, 3, 2};
   Network net(sizes, -1.5, 1.5);
   net.randomizeWeights(11);
-  net.setLayerType(1, shape.hidden);
+  for (int l = 1; l + 1 < static_cast<int>(sizes.size()); ++l) net.setLayerType(l, shape.hidden);
   net.setLayerType(6, shape.output);
   const double ranges[4][4] = {{0, 10, -1, 1}, {-5, 5, -1, 1}, {0, 1, 0.1, 0.9}, {-2, 2, 0.1, 0.9}};
   for (std::size_t col = 0; col < 4; ++col) {
@@ -485,6 +485,19 @@ TEST_P(TrainingReferenceTest, EpochsMatchThePlainComputation) {
     SCOPED_TRACE("input noise " + std::to_string(noise));
     expectEpochsMatch(method, shape, noise);
   }
+}
+
+// Hidden layers wide enough that an online step also computes the next
+// pattern's sums as it updates the weights.
+TEST(TrainingReferenceWideTest, OnlineEpochsOfWideLayersMatchThePlainComputation) {
+  const Shape shape{"tanh_linear", ActivationType::Tanh, ActivationType::Linear};
+  for (const int method : {1, 6}) {
+    for (const double noise : {0.05, 0.0}) {
+      SCOPED_TRACE("method " + std::to_string(method) + ", input noise " + std::to_string(noise));
+      expectEpochsMatch(method, shape, noise, {2, 64, 70, 2});
+    }
+  }
+  scalingEnabled = 0;
 }
 
 INSTANTIATE_TEST_SUITE_P(
