@@ -112,7 +112,6 @@ class Network {
   // evaluation's statistics in the network.
   double trainEpoch(const PatternView& set, const EpochSettings& settings);
   void computeDeltas();
-  void applyOnlineUpdate();
   void clearBatchChanges();
   void applyBatchUpdate();
 

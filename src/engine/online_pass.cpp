@@ -32,6 +32,7 @@ bool fuseSums(std::size_t sources, std::size_t neurons) {
 
 void Network::trainOnlinePass(const PatternView& set, const EpochSettings& settings, bool randomOrder) {
   const std::uint32_t count = set.count();
+  uniformRate_ = uniformRate();
   // With replacement: a random-order epoch may use a pattern twice and skip another.
   const auto pick = [&](std::uint32_t u) { return randomOrder ? randomIndex(count) : u; };
   // Two sets of values, this pattern's and the next's; the deltas of both
@@ -68,9 +69,8 @@ void Network::trainOnlinePass(const PatternView& set, const EpochSettings& setti
     current = 1 - current;
   }
   if (fusing && current != 0) keepLastPattern(slots[current], false);
+  uniformRate_.reset();
 }
-
-void Network::applyOnlineUpdate() { onlineStep(ownSlot(), nullptr, nullptr); }
 
 // The step of the pattern in now; with next, also the forward pass of
 // nextInput into next, layer by layer from the updated parameters (the

@@ -49,9 +49,7 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   switch (method) {
     case TrainingMethod::OnlineBackprop:
     case TrainingMethod::OnlineBackpropRandom:
-      uniformRate_ = uniformRate();
       trainOnlinePass(set, settings, method == TrainingMethod::OnlineBackpropRandom);
-      uniformRate_.reset();
       break;
     case TrainingMethod::BatchBackprop:
       if (!usePassAhead(set, settings, key)) trainBatchPass(set, settings);
