@@ -3,8 +3,9 @@
 # desktop program's window tests run offscreen, without a display), the
 # core tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the tests of the threaded parts (training run, session, the main window's
-# logic, data reading, scaling) under ThreadSanitizer, and each libFuzzer
-# target for about 20 seconds.
+# logic, data reading, scaling, the work a network shares with its second
+# thread) under ThreadSanitizer, and each libFuzzer target for about 20
+# seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -30,7 +31,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNODELYX_SA
 cmake --build build-tsan -j "$jobs" --target nodelyx_core_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L core \
-  -R 'TrainingRun|Session|MainController|OpenConfiguration|NetworkSnapshots|RecallAndEvaluate|DataRead|DataFile|Scaling|WeightsFile'
+  -R 'TrainingRun|Session|MainController|OpenConfiguration|NetworkSnapshots|RecallAndEvaluate|DataRead|DataFile|Scaling|WeightsFile|PairWorker|SharedWork'
 
 echo "== Fuzzing (build-fuzz/)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

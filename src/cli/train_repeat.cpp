@@ -15,6 +15,7 @@
 #include "app/weights_io.h"
 #include "cli/train_command.h"
 #include "cli/train_report.h"
+#include "engine/pair_worker.h"
 #include "files/c_format.h"
 
 namespace nodelyx::cli {
@@ -110,8 +111,11 @@ int trainRepeatedly(const Session& prototype, const TrainOptions& options, Stder
   {
     StopOnSignals signals(runs.keepGoing);
     std::vector<std::thread> helpers;
-    for (long long j = 1; j < std::min(options.jobs, options.repeat); ++j)
-      helpers.emplace_back([&runs] { runs.work(); });
+    const long long threads = std::min(options.jobs, options.repeat);
+    // Parallel runs already fill the cores; a run's own second thread
+    // would only take turns with them.
+    if (threads > 1) pairWorkersEnabled.store(0);
+    for (long long j = 1; j < threads; ++j) helpers.emplace_back([&runs] { runs.work(); });
     runs.work();
     for (std::thread& helper : helpers) helper.join();
   }

@@ -55,8 +55,7 @@ Network::Network(std::span<const int> layerSizes, double minWeightLimit, double 
          {&cache->outFactor, &cache->outFactorFromMin, &cache->unFactor, &cache->unFactorToMin})
       factors->assign(static_cast<std::size_t>(outputCount()), 0.0);
   }
-  blockScratch_.assign(
-      kPatternBlock * (3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount())), 0.0);
+  blockScratch_.assign(kPatternBlock * slotSize(), 0.0);
   randomizeWeights();
   momentum = 0.0;
   inputNoise = 0.0;

@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "engine/column_ranges.h"
 #include "engine/kernels.h"
 #include "engine/layer_blocks.h"
+#include "engine/pair_worker.h"
 #include "engine/pattern_view.h"
 #include "engine/training_settings.h"
 
@@ -185,6 +187,8 @@ class Network {
   static constexpr int kPatternBlock = static_cast<int>(kernels::kMaxAccumulatePatterns);
   Slot ownSlot();
   Slot blockSlot(int k);
+  Slot scratchSlot(std::span<double> scratch, int k) const;
+  std::size_t slotSize() const;
   // The scaling a pass applies: the switch and, per column, the factors of
   // the mapping and their products with the range ends. Every public
   // operation refreshes them once, so that a pass over many patterns does
@@ -199,7 +203,7 @@ class Network {
   // order; slots[k] receives inputs[k].
   // packedWeights: the sums read packed_ (see packWeights).
   void forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
-                    const ScaleCache& scale, bool packedWeights = false);
+                    const ScaleCache& scale, bool packedWeights = false) const;
   void outputErrorInto(const Slot& slot, const double* target) const;
   // The deltas of one pattern from the weights themselves, and of a block
   // of patterns from transposed_ (kept by batch passes, whose weights do not
@@ -223,9 +227,30 @@ class Network {
 
   void trainOnlinePass(const PatternView& set, const EpochSettings& settings, bool randomOrder);
   void onlineStep(const Slot& now, const Slot* next, const double* nextInput);
+  kernels::UpdateConstants stepConstants() const;
+  void stepLayer(const Slot& now, const Slot* next, int l, std::size_t first, std::size_t count,
+                 const kernels::UpdateConstants& constants, double* sums = nullptr);
+  static bool fusesSums(std::size_t sources, std::size_t neurons);
+  // Sharing the first layer with the pair worker (see shared_layer.cpp).
+  bool readyPairWorker();
+  bool shareFirstLayer();  // false: the pass runs alone
+  void releaseFirstLayer();
+  void sharedStep(const Slot& now, const Slot& next, const double* nextInput);
+  void forwardShared(const Slot& slot, const double* input);
+  void forwardLayer(const Slot& slot, int l, const double* layerWeights);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
   bool accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass);
   double evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead);
+  // A set's statistics as they gather, pattern by pattern.
+  struct Tally {
+    double maxError = 0.0;
+    double maxPatternRms = 0.0;
+    std::uint32_t correct = 0;
+  };
+  const Slot* evaluateRun(const PatternView& set, std::uint32_t first, std::uint32_t end, double errorMargin,
+                          const Slot* slots, Tally& tally, double* total, double* rms) const;
+  const Slot* evaluateShared(const PatternView& set, double errorMargin, const Slot* slots, Tally& tally,
+                             double& total);
   std::optional<double> uniformRate() const;
   void scaleInputs(const ScaleCache& scale, const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(const ScaleCache& scale, int k, double y) const;
@@ -241,6 +266,20 @@ class Network {
   ScaleCache recallScale_;
   // During a training pass: the rate all parameters share, if they do.
   std::optional<double> uniformRate_;
+  // The second thread of online passes over a large first layer, once one
+  // needed it, and that layer's weights and changes while it is shared: a
+  // panel per half, rows of the half's columns only.
+  std::unique_ptr<PairWorker> pairWorker_;
+  struct SharedLayer {
+    bool active = false;
+    std::size_t half = 0;  // the columns of panel 0; panel 1 has the rest
+    std::vector<double, CacheLineAllocator<double>> weights[2], changes[2];
+    std::vector<double, CacheLineAllocator<double>> sums;  // the worker's next sums
+  };
+  SharedLayer shared_;
+  // The worker's pattern slots and pattern RMS errors in a shared evaluation.
+  std::vector<double, CacheLineAllocator<double>> workerScratch_;
+  std::vector<double> workerRms_;
 
   // The next epoch's batch pass, done during a statistics pass (see
   // pass_ahead.cpp), with what it depended on.

@@ -16,11 +16,17 @@ Network::Slot Network::ownSlot() {
           outputErrorData.data()};
 }
 
-Network::Slot Network::blockSlot(int k) {
+Network::Slot Network::blockSlot(int k) { return scratchSlot(blockScratch_, k); }
+
+Network::Slot Network::scratchSlot(std::span<double> scratch, int k) const {
   const std::size_t neurons = layout_.neuronCount();
   const auto outs = static_cast<std::size_t>(outputCount());
-  double* base = blockScratch_.data() + static_cast<std::size_t>(k) * (3 * neurons + 2 * outs);
+  double* base = scratch.data() + static_cast<std::size_t>(k) * slotSize();
   return {base, base + neurons, base + 2 * neurons, base + 3 * neurons, base + 3 * neurons + outs};
+}
+
+std::size_t Network::slotSize() const {
+  return 3 * layout_.neuronCount() + 2 * static_cast<std::size_t>(outputCount());
 }
 
 void Network::refreshScaling() { refreshScaling(scale_); }
@@ -76,7 +82,7 @@ double Network::unscaleOutput(const ScaleCache& s, int k, double y) const {
 }
 
 void Network::forwardSlots(const Slot* slots, const double* const* inputs, int count, double noiseSigma,
-                           const ScaleCache& scale, bool packedWeights) {
+                           const ScaleCache& scale, bool packedWeights) const {
   const double* x[kPatternBlock];
   double* net[kPatternBlock];
   for (int k = 0; k < count; ++k) scaleInputs(scale, inputs[k], noiseSigma, slots[k].outputs);
@@ -221,58 +227,6 @@ void Network::keepLastPattern(const Slot& slot, bool withDeltas) {
   if (withDeltas) std::copy(slot.deltas, slot.deltas + neurons, own.deltas);
   std::copy(slot.error, slot.error + outs, own.error);
   std::copy(slot.errorData, slot.errorData + outs, own.errorData);
-}
-
-// The RMS error of one pattern in data units.
-double Network::patternRms(const double* errorData) const {
-  double sum = 0.0;
-  for (int k = 0; k < outputCount(); ++k) sum += errorData[k] * errorData[k];
-  return std::sqrt(sum / static_cast<double>(outputCount()));
-}
-
-double Network::evaluate(const PatternView& set, double errorMargin) {
-  return evaluatePass(set, errorMargin, nullptr);
-}
-
-// The statistics of a set; with ahead, also the next batch pass over it
-// (the deltas and their accumulation, in pattern order, as trainBatchPass
-// does), so that the patterns go through the network once for both.
-double Network::evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead) {
-  const std::uint32_t count = set.count();
-  maxError = 0.0;
-  maxPatternRms = 0.0;
-  correctCount = 0;
-  if (count == 0) return 0.0;
-  refreshScaling();
-  packWeights();
-  Slot slots[kPatternBlock];
-  for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
-  double total = 0.0;
-  int lastSlot = 0;
-  for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
-    const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
-    const double* inputs[kPatternBlock];
-    for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, 0.0, scale_, true);
-    for (int k = 0; k < block; ++k) {
-      outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
-      // A NaN error wins every maximum and stays: a diverged network must
-      // never look like one that met its goal.
-      for (int o = 0; o < outputCount(); ++o) {
-        const double e = slots[k].errorData[o];
-        if (!std::isnan(maxError) && !(std::fabs(e) <= std::fabs(maxError))) maxError = e;
-      }
-      const double rms = patternRms(slots[k].errorData);
-      if (rms <= errorMargin) ++correctCount;
-      if (!std::isnan(maxPatternRms) && !(rms <= maxPatternRms)) maxPatternRms = rms;
-      total += rms * rms;
-    }
-    if (ahead) accumulateBlock(slots, block, *ahead, first + static_cast<std::uint32_t>(block) == count);
-    lastSlot = block - 1;
-  }
-  keepLastPattern(slots[lastSlot], false);
-  rmsError = std::sqrt(total / count);
-  return rmsError;
 }
 
 void Network::recall(const double* input, double* result) {

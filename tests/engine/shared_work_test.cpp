@@ -1,0 +1,166 @@
+// Work shared with the pair worker: the worker runs what it is handed and
+// hands its writes back, and sharing changes no bit of a training run or of
+// a set's statistics.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "engine/network.h"
+#include "engine/pair_worker.h"
+#include "engine/random.h"
+#include "support/allocation_counter.h"
+#include "support/pattern_table.h"
+
+namespace nodelyx {
+namespace {
+
+using testing::PatternTable;
+
+TEST(PairWorkerTest, RunsEachTaskOnItsOwnThreadAndHandsBackItsWrites) {
+  PairWorker worker;
+  std::vector<int> values(1000, 0);
+  int handed = 0;
+  std::thread::id ranOn;
+  for (int round = 1; round <= 300; ++round) {
+    handed = round;  // written before start: the task sees it
+    auto upperHalf = [&] {
+      ranOn = std::this_thread::get_id();
+      for (std::size_t k = 500; k < values.size(); ++k) values[k] += handed;
+    };
+    worker.start(upperHalf);
+    for (std::size_t k = 0; k < 500; ++k) values[k] += round;
+    worker.wait();
+    ASSERT_NE(ranOn, std::this_thread::get_id());
+    ASSERT_EQ(values[999], values[0]);  // the task's writes are seen after wait
+    // Long pauses let the worker fall asleep; the next task must wake it.
+    if (round % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(values[0], 300 * 301 / 2);
+}
+
+class SharedWorkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { scalingEnabled = 0; }
+  void TearDown() override { pairWorkersEnabled = 1; }
+};
+
+// Random inputs and targets; 1,100 patterns make two runs of a shared
+// evaluation, the last one the worker's.
+PatternTable randomSet(int inputs, int outputs, std::uint32_t count) {
+  std::mt19937_64 generator(9);
+  std::uniform_real_distribution<double> input(-1.0, 1.0), target(0.0, 1.0);
+  std::vector<double> values;
+  for (std::uint32_t p = 0; p < count; ++p) {
+    for (int i = 0; i < inputs; ++i) values.push_back(input(generator));
+    for (int k = 0; k < outputs; ++k) values.push_back(target(generator));
+  }
+  return PatternTable(inputs, outputs, values);
+}
+
+struct TrainedNetwork {
+  std::vector<double> values;  // parameters, changes, last pattern, statistics of every epoch
+  bool allocatedAfterFirstEpoch = false;
+};
+
+TrainedNetwork trainRun(bool shared, TrainingMethod method, double noise, double patternClip,
+                        const PatternTable& set) {
+  pairWorkersEnabled = shared ? 1 : 0;
+  const int sizes[] = {128, 136, 2};  // a first layer of 17,408 weights is shared
+  Network net(sizes, -1.0, 1.0);
+  net.randomizeWeights(7);
+  net.setTrainingMethod(method, AdaptiveSettings());
+  net.setLearningRate(0.3);
+  net.setMomentum(0.4);
+  net.setWeightDecay(0.001);
+  net.setInputNoise(noise);
+  EpochSettings settings;
+  settings.patternClip = patternClip;
+  settings.errorMargin = 0.3;
+  seedRandom(3);
+  TrainedNetwork run;
+  for (int epoch = 0; epoch < 2; ++epoch) {
+    const std::size_t before = testing::allocationCount();
+    const double rms = net.trainEpoch(set.view(), settings);
+    if (epoch > 0) run.allocatedAfterFirstEpoch = testing::allocationCount() != before;
+    run.values.insert(run.values.end(), {rms, net.maxError, net.maxPatternRms, double(net.correctCount)});
+  }
+  const std::span<const double> parts[] = {
+      net.weights.all(),        net.biases.all(),  net.prevWeightChange.all(),
+      net.prevBiasChange.all(), net.outputs.all(), net.netInputs.all(),
+      net.deltas.all()};
+  for (const std::span<const double> part : parts)
+    run.values.insert(run.values.end(), part.begin(), part.end());
+  run.values.push_back(static_cast<double>(randomInt()));  // the draws are the same too
+  return run;
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (std::bit_cast<std::uint64_t>(a[k]) != std::bit_cast<std::uint64_t>(b[k])) return false;
+  return true;
+}
+
+// In order, then at random with noise, then with clipping that skips the
+// learned patterns (their next pattern goes forward from the shared layer's
+// halves without a step).
+TEST_F(SharedWorkTest, OnlineEpochsGiveTheBitsOfOneThread) {
+  const PatternTable set = randomSet(128, 2, 1100);
+  struct Case {
+    TrainingMethod method;
+    double noise, patternClip;
+  };
+  for (const Case c :
+       {Case{TrainingMethod::OnlineBackprop, 0.0, 1.0}, Case{TrainingMethod::OnlineBackpropRandom, 0.05, 0.5},
+        Case{TrainingMethod::OnlineBackprop, 0.0, 0.0}}) {
+    SCOPED_TRACE("method " + std::to_string(static_cast<int>(c.method)) + ", clip " +
+                 std::to_string(c.patternClip));
+    const TrainedNetwork alone = trainRun(false, c.method, c.noise, c.patternClip, set);
+    const TrainedNetwork shared = trainRun(true, c.method, c.noise, c.patternClip, set);
+    EXPECT_TRUE(sameBits(alone.values, shared.values));
+    EXPECT_FALSE(shared.allocatedAfterFirstEpoch);
+  }
+}
+
+// Every output is 0 (zero weights, linear), so the errors are the targets.
+// The largest error is the first of the largest, whichever thread saw it,
+// and the first NaN wins over a later one of another sign.
+TEST_F(SharedWorkTest, StatisticsOfALargeSetKeepPatternOrder) {
+  std::vector<double> values;
+  const std::uint32_t count = 2600;  // runs: here, worker, here
+  for (std::uint32_t p = 0; p < count; ++p) values.insert(values.end(), {1.0, 0.25});
+  values[2 * 1100 + 1] = -0.5;  // the worker's run
+  values[2 * 2100 + 1] = 0.5;   // this thread's next run: not larger, so not taken
+  PatternTable set(1, 1, values);
+  const int sizes[] = {1, 1};
+  Network net(sizes, -1.0, 1.0);
+  net.setLayerType(6, ActivationType::Linear);
+  net.weights.fill(0.0);
+  net.biases.fill(0.0);
+  const auto statistics = [&](bool shared) {
+    pairWorkersEnabled = shared ? 1 : 0;
+    const double rms = net.evaluate(set.view(), 0.3);
+    return std::vector<double>{rms, net.maxError, net.maxPatternRms, double(net.correctCount),
+                               net.outputs.all()[1]};
+  };
+  EXPECT_TRUE(sameBits(statistics(false), statistics(true)));
+  EXPECT_EQ(net.maxError, -0.5);
+  EXPECT_EQ(net.correctCount, count - 2);
+
+  values[2 * 1200 + 1] = std::numeric_limits<double>::quiet_NaN();
+  values[2 * 2200 + 1] = -std::numeric_limits<double>::quiet_NaN();
+  set = PatternTable(1, 1, values);
+  const std::vector<double> alone = statistics(false);
+  EXPECT_TRUE(sameBits(alone, statistics(true)));
+  EXPECT_TRUE(std::isnan(net.maxError) && !std::signbit(net.maxError));
+}
+
+}  // namespace
+}  // namespace nodelyx
