@@ -22,7 +22,7 @@ echo "== Core tests with AddressSanitizer and UndefinedBehaviorSanitizer (build-
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNODELYX_SANITIZE=ON \
   -DNODELYX_CORE_ONLY=ON -DNODELYX_BENCHMARKS=OFF
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
 
 echo "== Threaded core tests with ThreadSanitizer (build-tsan/)"

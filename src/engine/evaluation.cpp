@@ -56,7 +56,7 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
   for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
   Tally tally;
   double total = 0.0;
-  const Slot* last = nullptr;
+  Slot last{};
   if (ahead == nullptr && count > kRun && readyPairWorker()) {
     last = evaluateShared(set, errorMargin, slots, tally, total);
   } else {
@@ -70,7 +70,7 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
       }
     }
   }
-  keepLastPattern(*last, false);
+  keepLastPattern(last, false);
   maxError = tally.maxError;
   maxPatternRms = tally.maxPatternRms;
   correctCount = tally.correct;
@@ -80,10 +80,10 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
 
 // Patterns first..end-1 in blocks through slots, into tally and either the
 // total (of squared pattern RMS errors) or, one per pattern, rms. Returns
-// the slot of the last pattern.
-const Network::Slot* Network::evaluateRun(const PatternView& set, std::uint32_t first, std::uint32_t end,
-                                          double errorMargin, const Slot* slots, Tally& tally, double* total,
-                                          double* rms) const {
+// the slot of the last pattern (its values live in the scratch).
+Network::Slot Network::evaluateRun(const PatternView& set, std::uint32_t first, std::uint32_t end,
+                                   double errorMargin, const Slot* slots, Tally& tally, double* total,
+                                   double* rms) const {
   int block = 0;
   for (std::uint32_t at = first; at < end; at += kPatternBlock) {
     block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, end - at));
@@ -102,23 +102,23 @@ const Network::Slot* Network::evaluateRun(const PatternView& set, std::uint32_t 
         *rms++ = patternError;
     }
   }
-  return &slots[block - 1];
+  return slots[block - 1];
 }
 
 // Runs of kRun patterns, alternately here and on the pair worker.
-const Network::Slot* Network::evaluateShared(const PatternView& set, double errorMargin, const Slot* slots,
-                                             Tally& tally, double& total) {
+Network::Slot Network::evaluateShared(const PatternView& set, double errorMargin, const Slot* slots,
+                                      Tally& tally, double& total) {
   workerScratch_.resize(kPatternBlock * slotSize());
   workerRms_.resize(kRun);
   Slot workerSlots[kPatternBlock];
   for (int k = 0; k < kPatternBlock; ++k) workerSlots[k] = scratchSlot(workerScratch_, k);
   const std::uint32_t count = set.count();
-  const Slot* last = nullptr;
+  Slot last{};
   for (std::uint32_t first = 0; first < count; first += 2 * kRun) {
     const std::uint32_t mine = std::min(first + kRun, count);
     const std::uint32_t theirs = std::min(mine + kRun, count);
     Tally workerTally;
-    const Slot* workerLast = nullptr;
+    Slot workerLast{};
     auto nextRun = [&] {
       workerLast =
           evaluateRun(set, mine, theirs, errorMargin, workerSlots, workerTally, nullptr, workerRms_.data());

@@ -247,10 +247,10 @@ class Network {
     double maxPatternRms = 0.0;
     std::uint32_t correct = 0;
   };
-  const Slot* evaluateRun(const PatternView& set, std::uint32_t first, std::uint32_t end, double errorMargin,
-                          const Slot* slots, Tally& tally, double* total, double* rms) const;
-  const Slot* evaluateShared(const PatternView& set, double errorMargin, const Slot* slots, Tally& tally,
-                             double& total);
+  Slot evaluateRun(const PatternView& set, std::uint32_t first, std::uint32_t end, double errorMargin,
+                   const Slot* slots, Tally& tally, double* total, double* rms) const;
+  Slot evaluateShared(const PatternView& set, double errorMargin, const Slot* slots, Tally& tally,
+                      double& total);
   std::optional<double> uniformRate() const;
   void scaleInputs(const ScaleCache& scale, const double* input, double noiseSigma, double* layerZero) const;
   double unscaleOutput(const ScaleCache& scale, int k, double y) const;
