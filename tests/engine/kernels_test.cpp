@@ -166,7 +166,7 @@ TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
   constexpr std::size_t kPatterns = kernels::kMaxAccumulatePatterns;
   for (const char* variant : kernels::availableVariants()) {
     ASSERT_TRUE(kernels::useVariant(variant));
-    for (const std::size_t neurons : {1u, 4u, 7u, 8u, 10u, 13u, 64u, 100u}) {
+    for (const std::size_t neurons : {1u, 2u, 4u, 7u, 8u, 10u, 13u, 16u, 64u, 100u}) {
       for (const std::size_t sources : {1u, 3u, 16u, 33u}) {
         const Values x = randomValues(kPatterns * sources, generator);
         Values w = randomValues(sources * neurons, generator, 2.0);
@@ -234,6 +234,19 @@ TEST(KernelsTest, PackedSumsWideAccumulationAndBiasGiveThePlainBits) {
                                      neurons, rate);
             EXPECT_TRUE(sameBits(fromArray, fromOne)) << variant << " uniform rate, " << patterns;
           }
+        }
+        // So does the online step, narrow layers' own loop included; the
+        // limits cut some of the weights.
+        for (const double factor : {1.0, 0.75}) {
+          const kernels::UpdateConstants constants{0.4, factor, 0.001, -1.5, 1.5, rate};
+          Values fromArray(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(sources * neurons));
+          Values fromOne = fromArray, arrayChanges = start, oneChanges = start;
+          kernels::onlineUpdateLayer(fromArray.data(), arrayChanges.data(), sameRates.data(), x.data(), sources,
+                                     deltas.data(), neurons, constants);
+          kernels::onlineUpdateLayer(fromOne.data(), oneChanges.data(), nullptr, x.data(), sources, deltas.data(),
+                                     neurons, constants);
+          EXPECT_TRUE(sameBits(fromArray, fromOne) && sameBits(arrayChanges, oneChanges))
+              << variant << " online step " << sources << "x" << neurons << " factor " << factor;
         }
       }
     }
