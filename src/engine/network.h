@@ -266,13 +266,14 @@ class Network {
   ScaleCache recallScale_;
   // During a training pass: the rate all parameters share, if they do.
   std::optional<double> uniformRate_;
-  // The second thread of online passes over a large first layer, once one
-  // needed it, and that layer's weights and changes while it is shared: a
-  // panel per half, rows of the half's columns only.
+  // The second thread of online passes over a large first layer and of the
+  // statistics of large sets, once one needed it, and that layer's weights
+  // and changes while it is shared: a panel per part, rows of the part's
+  // columns only.
   std::unique_ptr<PairWorker> pairWorker_;
   struct SharedLayer {
     bool active = false;
-    std::size_t half = 0;  // the columns of panel 0; panel 1 has the rest
+    std::size_t split = 0;  // the columns of panel 0 (this thread's); panel 1 has the rest
     std::vector<double, CacheLineAllocator<double>> weights[2], changes[2];
     std::vector<double, CacheLineAllocator<double>> sums;  // the worker's next sums
   };

@@ -1,15 +1,16 @@
 // An online pass whose first layer is large shares that layer's work with
-// a second thread: each pattern's step and next sums of the layer's upper
-// half of neurons run on the pair worker while this thread does the lower
-// half. The rest of the pattern (the deltas, the other layers) stays here.
+// a second thread: each pattern's step and next sums of an upper part of
+// the layer's neurons run on the pair worker, while this thread steps the
+// lower part and updates the other layers. The deltas, and the other
+// layers' next sums after both, stay on this thread.
 //
 // Every neuron's values are computed as one thread computes them; only the
-// order between the halves changes, and they depend on nothing of each
+// order between the parts changes, and they depend on nothing of each
 // other. The draws stay on this thread, in their order.
 //
 // For the pass, the layer's weights and changes move into two panels, one
-// per half, each row holding only that half's columns: in the shared
-// layout, rows alternate between the halves, and each core's prefetcher
+// per part, each row holding only that part's columns: in the shared
+// layout, rows alternate between the parts, and each core's prefetcher
 // would pull in the other's lines as it streams past the end of its own.
 // The first layer is the one whose weights the deltas never read, so
 // nothing else in the pass needs the shared layout.
@@ -23,7 +24,7 @@ namespace nodelyx {
 namespace {
 
 // Handing work to the other core and back costs a fraction of a
-// microsecond, which a half of at least 8,192 weights repays several times.
+// microsecond, which a part of several thousand weights repays many times.
 bool worthSharing(std::size_t sources, std::size_t neurons) {
   constexpr std::size_t kMinWeights = 16384;
   constexpr std::size_t kMinNeurons = 32;
@@ -52,18 +53,18 @@ bool Network::shareFirstLayer() {
   if (!uniformRate_ || !fusesSums(sources, n) || !worthSharing(sources, n) || !readyPairWorker())
     return false;
   // This thread also updates the other layers while the worker has its
-  // half, so it takes fewer of the first layer's neurons: as many as
+  // part, so it takes fewer of the first layer's neurons: as many as
   // balance the weights each side updates, in whole cache lines of a row.
   const std::size_t layerOne = sources * n;
   const std::size_t rest = weightCount() - layerOne;
   const std::size_t balanced = rest >= layerOne ? 0 : (layerOne - rest) / (2 * sources);
   constexpr std::size_t kLine = kCacheLine / sizeof(double);
-  shared_.half = std::clamp(balanced, n / 4, n / 2) / kLine * kLine;
+  shared_.split = std::clamp(balanced, n / 4, n / 2) / kLine * kLine;
   const double* w = weights.layer(1);
   const double* c = prevWeightChange.layer(1);
   for (int part = 0; part < 2; ++part) {
-    const std::size_t first = part == 0 ? 0 : shared_.half;
-    const std::size_t width = part == 0 ? shared_.half : n - shared_.half;
+    const std::size_t first = part == 0 ? 0 : shared_.split;
+    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
     // The slack lets whole-vector sums read past the panel's last row.
     shared_.weights[part].resize(sources * width + kernels::kReadSlack);
     shared_.changes[part].resize(sources * width);
@@ -72,7 +73,7 @@ bool Network::shareFirstLayer() {
       std::copy_n(c + i * n + first, width, shared_.changes[part].data() + i * width);
     }
   }
-  shared_.sums.resize(n - shared_.half);
+  shared_.sums.resize(n - shared_.split);
   shared_.active = true;
   return true;
 }
@@ -83,8 +84,8 @@ void Network::releaseFirstLayer() {
   double* w = weights.layer(1);
   double* c = prevWeightChange.layer(1);
   for (int part = 0; part < 2; ++part) {
-    const std::size_t first = part == 0 ? 0 : shared_.half;
-    const std::size_t width = part == 0 ? shared_.half : n - shared_.half;
+    const std::size_t first = part == 0 ? 0 : shared_.split;
+    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
     for (std::size_t i = 0; i < sources; ++i) {
       std::copy_n(shared_.weights[part].data() + i * width, width, w + i * n + first);
       std::copy_n(shared_.changes[part].data() + i * width, width, c + i * n + first);
@@ -93,8 +94,8 @@ void Network::releaseFirstLayer() {
   shared_.active = false;
 }
 
-// onlineStep with the first layer in halves. While the worker takes the
-// upper half, this thread takes the lower one and the updates of the other
+// onlineStep with the first layer in two parts. While the worker takes the
+// upper part, this thread takes the lower one and the updates of the other
 // layers, which need nothing of the first layer's step; their next sums
 // come after both, from the first layer's next outputs. The worker sums
 // into a buffer of its own: the kernel writes each sum once per source, and
@@ -102,16 +103,16 @@ void Network::releaseFirstLayer() {
 // cores each time.
 void Network::sharedStep(const Slot& now, const Slot& next, const double* nextInput) {
   const auto n = static_cast<std::size_t>(layerSize(1));
-  const std::size_t half = shared_.half;
+  const std::size_t split = shared_.split;
   const kernels::UpdateConstants constants = stepConstants();
   scaleInputs(scale_, nextInput, inputNoise, next.outputs);
-  double* upperNet = next.net + layout_.neuronStart(1) + half;
-  auto upperHalf = [&] {
-    stepLayer(now, &next, 1, half, n - half, constants, shared_.sums.data());
+  double* upperNet = next.net + layout_.neuronStart(1) + split;
+  auto upperPart = [&] {
+    stepLayer(now, &next, 1, split, n - split, constants, shared_.sums.data());
     std::copy(shared_.sums.begin(), shared_.sums.end(), upperNet);
   };
-  pairWorker_->start(upperHalf);
-  stepLayer(now, &next, 1, 0, half, constants);
+  pairWorker_->start(upperPart);
+  stepLayer(now, &next, 1, 0, split, constants);
   for (int l = 2; l < layerCount(); ++l)
     stepLayer(now, nullptr, l, 0, static_cast<std::size_t>(layerSize(l)), constants);
   pairWorker_->wait();
@@ -126,8 +127,8 @@ void Network::forwardShared(const Slot& slot, const double* input) {
   const auto sources = static_cast<std::size_t>(layerSize(0));
   const double* x = slot.outputs;
   for (int part = 0; part < 2; ++part) {
-    double* net = slot.net + start + (part == 0 ? 0 : shared_.half);
-    const std::size_t width = part == 0 ? shared_.half : n - shared_.half;
+    double* net = slot.net + start + (part == 0 ? 0 : shared_.split);
+    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
     kernels::weightedSums(1, &x, sources, shared_.weights[part].data(), width, &net);
   }
   kernels::addBiasAndActivate(layerTypes[1], biases.layer(1), slot.net + start, slot.outputs + start, n);
