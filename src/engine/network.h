@@ -235,6 +235,7 @@ class Network {
   bool readyPairWorker();
   bool shareFirstLayer();  // false: the pass runs alone
   void releaseFirstLayer();
+  void copyPanels(bool intoPanels);
   void sharedStep(const Slot& now, const Slot& next, const double* nextInput);
   void forwardShared(const Slot& slot, const double* input);
   void forwardLayer(const Slot& slot, int l, const double* layerWeights);
@@ -274,6 +275,8 @@ class Network {
   struct SharedLayer {
     bool active = false;
     std::size_t split = 0;  // the columns of panel 0 (this thread's); panel 1 has the rest
+    std::size_t first(int part) const { return part == 0 ? 0 : split; }
+    std::size_t width(int part, std::size_t neurons) const { return part == 0 ? split : neurons - split; }
     std::vector<double, CacheLineAllocator<double>> weights[2], changes[2];
     std::vector<double, CacheLineAllocator<double>> sums;  // the worker's next sums
   };

@@ -92,8 +92,8 @@ void Network::onlineStep(const Slot& now, const Slot* next, const double* nextIn
   for (int l = 1; l < layerCount(); ++l) {
     const auto n = static_cast<std::size_t>(layerSize(l));
     if (l == 1 && shared_.active) {
-      stepLayer(now, next, l, 0, shared_.split, constants);
-      stepLayer(now, next, l, shared_.split, n - shared_.split, constants);
+      for (int part = 0; part < 2; ++part)
+        stepLayer(now, next, l, shared_.first(part), shared_.width(part, n), constants);
     } else {
       stepLayer(now, next, l, 0, n, constants);
     }

@@ -60,38 +60,41 @@ bool Network::shareFirstLayer() {
   const std::size_t balanced = rest >= layerOne ? 0 : (layerOne - rest) / (2 * sources);
   constexpr std::size_t kLine = kCacheLine / sizeof(double);
   shared_.split = std::clamp(balanced, n / 4, n / 2) / kLine * kLine;
-  const double* w = weights.layer(1);
-  const double* c = prevWeightChange.layer(1);
   for (int part = 0; part < 2; ++part) {
-    const std::size_t first = part == 0 ? 0 : shared_.split;
-    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
     // The slack lets whole-vector sums read past the panel's last row.
-    shared_.weights[part].resize(sources * width + kernels::kReadSlack);
-    shared_.changes[part].resize(sources * width);
-    for (std::size_t i = 0; i < sources; ++i) {
-      std::copy_n(w + i * n + first, width, shared_.weights[part].data() + i * width);
-      std::copy_n(c + i * n + first, width, shared_.changes[part].data() + i * width);
-    }
+    shared_.weights[part].resize(sources * shared_.width(part, n) + kernels::kReadSlack);
+    shared_.changes[part].resize(sources * shared_.width(part, n));
   }
   shared_.sums.resize(n - shared_.split);
+  copyPanels(true);
   shared_.active = true;
   return true;
 }
 
 void Network::releaseFirstLayer() {
+  copyPanels(false);
+  shared_.active = false;
+}
+
+// The first layer's weights and changes into the panels, or back.
+void Network::copyPanels(bool intoPanels) {
   const auto sources = static_cast<std::size_t>(layerSize(0));
   const auto n = static_cast<std::size_t>(layerSize(1));
-  double* w = weights.layer(1);
-  double* c = prevWeightChange.layer(1);
   for (int part = 0; part < 2; ++part) {
-    const std::size_t first = part == 0 ? 0 : shared_.split;
-    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
+    const std::size_t first = shared_.first(part);
+    const std::size_t width = shared_.width(part, n);
     for (std::size_t i = 0; i < sources; ++i) {
-      std::copy_n(shared_.weights[part].data() + i * width, width, w + i * n + first);
-      std::copy_n(shared_.changes[part].data() + i * width, width, c + i * n + first);
+      double* layerRows[] = {weights.layer(1) + i * n + first, prevWeightChange.layer(1) + i * n + first};
+      double* panelRows[] = {shared_.weights[part].data() + i * width,
+                             shared_.changes[part].data() + i * width};
+      for (int k = 0; k < 2; ++k) {
+        if (intoPanels)
+          std::copy_n(layerRows[k], width, panelRows[k]);
+        else
+          std::copy_n(panelRows[k], width, layerRows[k]);
+      }
     }
   }
-  shared_.active = false;
 }
 
 // onlineStep with the first layer in two parts. While the worker takes the
@@ -127,9 +130,8 @@ void Network::forwardShared(const Slot& slot, const double* input) {
   const auto sources = static_cast<std::size_t>(layerSize(0));
   const double* x = slot.outputs;
   for (int part = 0; part < 2; ++part) {
-    double* net = slot.net + start + (part == 0 ? 0 : shared_.split);
-    const std::size_t width = part == 0 ? shared_.split : n - shared_.split;
-    kernels::weightedSums(1, &x, sources, shared_.weights[part].data(), width, &net);
+    double* net = slot.net + start + shared_.first(part);
+    kernels::weightedSums(1, &x, sources, shared_.weights[part].data(), shared_.width(part, n), &net);
   }
   kernels::addBiasAndActivate(layerTypes[1], biases.layer(1), slot.net + start, slot.outputs + start, n);
   for (int l = 2; l < layerCount(); ++l) forwardLayer(slot, l, weights.layer(l));
