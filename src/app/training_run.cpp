@@ -282,14 +282,16 @@ void TrainingRun::trainOneEpoch(const RunSettings& settings, EpochStatistics& st
   Session& session = *session_;
   Network& net = *session.network;
   const PatternView all = session.trainingSet.view();
+  EpochSettings epoch = settings.epoch;
+  epoch.anotherEpochLikely = static_cast<long long>(session.epochCount) + 1 < settings.maxEpochs;
   double rms = 0.0;
   if (!settings.crossValidate || xvalSplit == 0) {
-    rms = net.trainEpoch(all, settings.epoch);
+    rms = net.trainEpoch(all, epoch);
     stats.trainPercent = net.correctCount * 100.0 / all.count();
     xvalRmsNow = 0.0;
   } else {
     xvalRmsNow = net.evaluate(all.slice(xvalSplit, all.count() - xvalSplit), settings.epoch.errorMargin);
-    rms = net.trainEpoch(all.slice(0, xvalSplit), settings.epoch);
+    rms = net.trainEpoch(all.slice(0, xvalSplit), epoch);
     stats.trainPercent = static_cast<double>(net.correctCount) / xvalSplit * 100.0;
   }
   trainRmsNow = rms;

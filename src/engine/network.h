@@ -105,13 +105,16 @@ class Network {
   // was saturated for at least thresholdPercent % of the patterns.
   void reduceSaturatedNeurons(const PatternView& set, int thresholdPercent);
 
-  // Training (one epoch over a set with targets; allocates nothing).
+  // Training (one epoch over a set with targets; work arrays are allocated
+  // the first time an epoch needs them).
   // Selects the method, hands it its parameters (RPROP also resets every
   // rate to its initial step) and clears the slope, change and average
   // memories; weights and other rates stay.
   void setTrainingMethod(TrainingMethod code, const AdaptiveSettings& settings);
   // One epoch; returns the RMS error of the set afterwards and leaves that
-  // evaluation's statistics in the network.
+  // evaluation's statistics in the network. With settings.anotherEpochLikely,
+  // an online epoch may also train the next one ahead (kept aside, and
+  // used by the next call only if nothing it depends on has changed).
   double trainEpoch(const PatternView& set, const EpochSettings& settings);
   void computeDeltas();
   void clearBatchChanges();
@@ -233,6 +236,7 @@ class Network {
   static bool fusesSums(std::size_t sources, std::size_t neurons);
   // Sharing the first layer with the pair worker (see shared_layer.cpp).
   bool readyPairWorker();
+  bool firstLayerShareable(bool uniformRates) const;
   bool shareFirstLayer();  // false: the pass runs alone
   void releaseFirstLayer();
   void copyPanels(bool intoPanels);
@@ -307,6 +311,32 @@ class Network {
     bool lastTrained = false;
   };
   PassAhead passAhead_;
+
+  // The next online epoch, trained while the pair worker gathered this
+  // epoch's statistics on a copy of the network (see run_ahead.cpp), with
+  // what it started from and what it left.
+  struct RunAhead {
+    bool valid = false;
+    PassAhead::Key key;
+    std::vector<double> inputs;  // the state it started from
+    std::uint32_t randomBefore = 0, randomAfter = 0;
+    std::vector<double> result;  // the state it left
+    std::vector<double> epochEnd;  // this epoch's state, while the next one trains
+  };
+  RunAhead runAhead_;
+  std::unique_ptr<Network> statisticsCopy_;
+  bool workerBusy_ = false;  // the pair worker has a task of its own
+  bool soloPasses_ = false;  // never starts a pair worker (the statistics copy)
+  bool wantsRunAhead(const PatternView& set, const EpochSettings& settings);
+  bool readyStatisticsCopy();
+  template <typename F>
+  void forEachOnlineInput(F f) const;
+  template <typename F>
+  void forEachOnlineResult(F f);
+  double evaluateRunningAhead(const PatternView& set, const EpochSettings& settings,
+                              std::optional<PassAhead::Key>& key);
+  bool useRunAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
+  void restoreOnlineState(const std::vector<double>& from);
   WeightBlock<double> aheadWeightChange_;  // the sums of the pass done ahead
   NeuronBlock<double> aheadBiasChange_;
   // The weights of layers 2.. stored neuron-major, for the back sums of a

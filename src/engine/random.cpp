@@ -12,6 +12,8 @@ thread_local std::uint32_t generatorState = 1;
 
 void seedRandom(std::uint32_t seed) { generatorState = seed; }
 
+std::uint32_t randomState() { return generatorState; }
+
 std::uint32_t timeSeed() { return static_cast<std::uint32_t>(std::time(nullptr)); }
 
 int randomInt() {

@@ -12,6 +12,8 @@ inline constexpr int kRandomMax = 32767;
 
 // Seeds the calling thread's generator (state = seed).
 void seedRandom(std::uint32_t seed);
+// The calling thread's generator state: seedRandom(randomState()) changes nothing.
+std::uint32_t randomState();
 
 // The current time in seconds, the seed of every time-seeded operation.
 std::uint32_t timeSeed();

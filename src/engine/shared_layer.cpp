@@ -36,7 +36,7 @@ bool worthSharing(std::size_t sources, std::size_t neurons) {
 // The worker, started the first time a pass wants it; without one (sharing
 // turned off, or no thread to be had) the pass runs alone.
 bool Network::readyPairWorker() {
-  if (pairWorkersEnabled.load(std::memory_order_relaxed) == 0) return false;
+  if (pairWorkersEnabled.load(std::memory_order_relaxed) == 0 || soloPasses_ || workerBusy_) return false;
   if (pairWorker_) return true;
   try {
     pairWorker_ = std::make_unique<PairWorker>();
@@ -46,12 +46,17 @@ bool Network::readyPairWorker() {
   return true;
 }
 
-bool Network::shareFirstLayer() {
+// A panel has one rate for all its weights.
+bool Network::firstLayerShareable(bool uniformRates) const {
   const auto sources = static_cast<std::size_t>(layerSize(0));
   const auto n = static_cast<std::size_t>(layerSize(1));
-  // A panel has one rate for all its weights.
-  if (!uniformRate_ || !fusesSums(sources, n) || !worthSharing(sources, n) || !readyPairWorker())
-    return false;
+  return uniformRates && fusesSums(sources, n) && worthSharing(sources, n);
+}
+
+bool Network::shareFirstLayer() {
+  if (!firstLayerShareable(uniformRate_.has_value()) || !readyPairWorker()) return false;
+  const auto sources = static_cast<std::size_t>(layerSize(0));
+  const auto n = static_cast<std::size_t>(layerSize(1));
   // This thread also updates the other layers while the worker has its
   // part, so it takes fewer of the first layer's neurons: as many as
   // balance the weights each side updates, in whole cache lines of a row.

@@ -17,6 +17,7 @@ namespace nodelyx {
 void Network::setTrainingMethod(TrainingMethod code, const AdaptiveSettings& settings) {
   method = code;
   passAhead_.valid = false;
+  runAhead_.valid = false;
   switch (code) {
     case TrainingMethod::Rprop:
       setRpropParams(settings.rpropIncrease, settings.rpropDecrease, settings.rpropMaxStep,
@@ -43,13 +44,14 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
   if (settings.preventSaturation) reduceSaturatedNeurons(set, settings.saturationThreshold);
   refreshScaling();
   rateFactor = 1.0;
-  // The key of the pass done ahead: the set and settings stay as they are
-  // for the whole epoch, so it is computed at most once.
+  // The key of the pass or epoch done ahead: the set and settings stay as
+  // they are for the whole epoch, so it is computed at most once.
   std::optional<PassAhead::Key> key;
   switch (method) {
     case TrainingMethod::OnlineBackprop:
     case TrainingMethod::OnlineBackpropRandom:
-      trainOnlinePass(set, settings, method == TrainingMethod::OnlineBackpropRandom);
+      if (!useRunAhead(set, settings, key))
+        trainOnlinePass(set, settings, method == TrainingMethod::OnlineBackpropRandom);
       break;
     case TrainingMethod::BatchBackprop:
       if (!usePassAhead(set, settings, key)) trainBatchPass(set, settings);
@@ -70,7 +72,9 @@ double Network::trainEpoch(const PatternView& set, const EpochSettings& settings
       break;
   }
   passAhead_.valid = false;
+  runAhead_.valid = false;
   if (wantsPassAhead(settings)) return evaluateAhead(set, settings, key);
+  if (wantsRunAhead(set, settings)) return evaluateRunningAhead(set, settings, key);
   return evaluate(set, settings.errorMargin);
 }
 

@@ -10,6 +10,10 @@ struct EpochSettings {
   double errorMargin = 0.1;  // a pattern whose RMS error is within this is learned
   bool preventSaturation = false;
   int saturationThreshold = 80;  // percent of patterns
+  // The caller will probably train another epoch over the same set (it
+  // sets this below its epoch limit): an online epoch may then train the
+  // next one while a second thread gathers its statistics.
+  bool anotherEpochLikely = false;
 };
 
 // Parameters of the adaptive methods, handed over by setTrainingMethod.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <random>
 #include <thread>
@@ -51,9 +52,9 @@ class SharedWorkTest : public ::testing::Test {
   void TearDown() override { pairWorkersEnabled = 1; }
 };
 
-// Random inputs and targets; 1,100 patterns make two runs of a shared
-// evaluation, the last one the worker's.
-PatternTable randomSet(int inputs, int outputs, std::uint32_t count) {
+// Random inputs and targets, row by row; 1,100 patterns make two runs of a
+// shared evaluation, the last one the worker's.
+std::vector<double> randomValues(int inputs, int outputs, std::uint32_t count) {
   std::mt19937_64 generator(9);
   std::uniform_real_distribution<double> input(-1.0, 1.0), target(0.0, 1.0);
   std::vector<double> values;
@@ -61,7 +62,11 @@ PatternTable randomSet(int inputs, int outputs, std::uint32_t count) {
     for (int i = 0; i < inputs; ++i) values.push_back(input(generator));
     for (int k = 0; k < outputs; ++k) values.push_back(target(generator));
   }
-  return PatternTable(inputs, outputs, values);
+  return values;
+}
+
+PatternTable randomSet(int inputs, int outputs, std::uint32_t count) {
+  return PatternTable(inputs, outputs, randomValues(inputs, outputs, count));
 }
 
 struct TrainedNetwork {
@@ -127,6 +132,68 @@ TEST_F(SharedWorkTest, OnlineEpochsGiveTheBitsOfOneThread) {
     EXPECT_TRUE(sameBits(alone.values, shared.values));
     EXPECT_FALSE(shared.allocatedAfterFirstEpoch);
   }
+}
+
+// The next online epoch is trained while the worker gathers this one's
+// statistics, and used only when nothing it depends on changed. Between
+// epochs come the edits a training run may make; each must give the bits
+// of one epoch after the other. A test set evaluated between epochs writes
+// the last pattern's values but not the deltas, so the epoch trained ahead
+// stays usable; edited deltas matter when no pattern trains.
+std::vector<double> trainWithEdits(bool ahead) {
+  pairWorkersEnabled = ahead ? 1 : 0;
+  constexpr int kInputs = 16, kOutputs = 3;
+  const int sizes[] = {kInputs, 20, kOutputs};  // too small a first layer to share
+  std::vector<double> values = randomValues(kInputs, kOutputs, 400);
+  const PatternView set(values.data(), kInputs + kOutputs, kInputs, 400, true);
+  const PatternTable other = randomSet(kInputs, kOutputs, 50);
+  Network net(sizes, -1.0, 1.0);
+  net.randomizeWeights(5);
+  net.setTrainingMethod(TrainingMethod::OnlineBackpropRandom, AdaptiveSettings());
+  net.setLearningRate(0.3);
+  net.setMomentum(0.4);
+  EpochSettings settings;
+  settings.anotherEpochLikely = true;
+  seedRandom(3);
+  const std::function<void()> edits[] = {
+      [] {},
+      [&] { net.evaluate(other.view(), 0.1); },
+      [&] { net.setMomentum(0.6); },
+      [&] { net.weights.all()[7] += 0.01; },
+      [&] { net.setLearningRate(0.2); },
+      [&] { randomInt(); },
+      [&] { values[5 * (kInputs + kOutputs) + 2] += 0.5; },  // the same set, one value edited
+      [&] { settings.patternClip = 0.5; },
+      [&] { net.setInputNoise(0.05); },
+      [&] { net.setWeightDecay(0.001); },
+      [&] { net.setTrainingMethod(TrainingMethod::OnlineBackprop, AdaptiveSettings()); },
+      [&] { net.prevBiasChange.all()[21] = 0.02; },
+      [&] {
+        // Every pattern learned, none trained: the deltas stay as edited.
+        settings.patternClip = 0.0;
+        settings.errorMargin = 100.0;
+        net.deltas.all()[30] = 0.125;
+      },
+      [&] { net.deltas.all()[31] = 0.25; },
+      [] {}};
+  std::vector<double> run;
+  for (const auto& edit : edits) {
+    edit();
+    const double rms = net.trainEpoch(set, settings);
+    run.insert(run.end(), {rms, net.maxError, net.maxPatternRms, double(net.correctCount)});
+    for (const std::span<const double> part : {net.outputs.all(), net.netInputs.all(), net.deltas.all()})
+      run.insert(run.end(), part.begin(), part.end());
+    run.insert(run.end(), net.outputErrorData.begin(), net.outputErrorData.end());
+  }
+  for (const std::span<const double> part :
+       {net.weights.all(), net.biases.all(), net.prevWeightChange.all(), net.prevBiasChange.all()})
+    run.insert(run.end(), part.begin(), part.end());
+  run.push_back(static_cast<double>(randomInt()));
+  return run;
+}
+
+TEST_F(SharedWorkTest, OnlineEpochsTrainedAheadGiveTheBitsOfOneAfterTheOther) {
+  EXPECT_TRUE(sameBits(trainWithEdits(false), trainWithEdits(true)));
 }
 
 // Every output is 0 (zero weights, linear), so the errors are the targets.
