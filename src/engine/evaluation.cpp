@@ -52,22 +52,20 @@ double Network::evaluatePass(const PatternView& set, double errorMargin, const E
   if (count == 0) return 0.0;
   refreshScaling();
   packWeights();
-  Slot slots[kPatternBlock];
-  for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
   Tally tally;
   double total = 0.0;
   Slot last{};
   if (ahead == nullptr && count > kRun && readyPairWorker()) {
+    Slot slots[kPatternBlock];
+    for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
     last = evaluateShared(set, errorMargin, slots, tally, total);
   } else {
-    // The pass done ahead accumulates in pattern order, on this thread.
+    // The pass done ahead accumulates in pattern order, block by block.
+    BlockAccumulation accumulation(*this, ahead != nullptr ? count : 0);
     for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
       const std::uint32_t end = std::min<std::uint32_t>(first + kPatternBlock, count);
-      last = evaluateRun(set, first, end, errorMargin, slots, tally, &total, nullptr);
-      if (ahead) {
-        const int block = static_cast<int>(end - first);
-        accumulateBlock(slots, block, *ahead, end == count);
-      }
+      last = evaluateRun(set, first, end, errorMargin, accumulation.nextSlots(), tally, &total, nullptr);
+      if (ahead) accumulation.add(static_cast<int>(end - first), *ahead, end == count);
     }
   }
   keepLastPattern(last, false);

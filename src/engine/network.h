@@ -244,7 +244,42 @@ class Network {
   void forwardShared(const Slot& slot, const double* input);
   void forwardLayer(const Slot& slot, int l, const double* layerWeights);
   void trainBatchPass(const PatternView& set, const EpochSettings& settings);
-  bool accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass);
+  // A block's trained patterns with their rate factors, for the accumulation.
+  struct HandedBlock {
+    const Slot* trained[kPatternBlock] = {};
+    double factors[kPatternBlock] = {};
+    int count = 0;
+  };
+  bool prepareBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass,
+                    HandedBlock& handed);
+  // The blocks of a batch pass: nextSlots() for the next block, then add() for
+  // its deltas and accumulation (on the pair worker, when the network is
+  // large enough, while this thread fills the other set of slots); true
+  // when the block's last pattern was trained. Every accumulation has
+  // finished when it is destroyed. See block_accumulation.cpp.
+  class BlockAccumulation {
+   public:
+    BlockAccumulation(Network& net, std::uint32_t patterns);
+    ~BlockAccumulation();
+    BlockAccumulation(const BlockAccumulation&) = delete;
+    BlockAccumulation& operator=(const BlockAccumulation&) = delete;
+    const Slot* nextSlots() const { return sets_[current_]; }
+    bool add(int block, const EpochSettings& settings, bool lastOfPass);
+
+   private:
+    struct Task {
+      Network* net = nullptr;
+      const HandedBlock* block = nullptr;
+      void operator()() const { net->accumulateSlots(block->trained, block->factors, block->count); }
+    };
+    Network& net_;
+    bool handOver_ = false;
+    bool pending_ = false;
+    int current_ = 0;
+    Slot sets_[2][kPatternBlock] = {};
+    HandedBlock handed_[2];
+    Task task_;
+  };
   double evaluatePass(const PatternView& set, double errorMargin, const EpochSettings* ahead);
   // A set's statistics as they gather, pattern by pattern.
   struct Tally {
@@ -271,10 +306,11 @@ class Network {
   ScaleCache recallScale_;
   // During a training pass: the rate all parameters share, if they do.
   std::optional<double> uniformRate_;
-  // The second thread of online passes over a large first layer and of the
-  // statistics of large sets, once one needed it, and that layer's weights
-  // and changes while it is shared: a panel per part, rows of the part's
-  // columns only.
+  // The second thread, once a pass needed it (a large first layer of an
+  // online pass, the statistics of a large set or while the next online
+  // epoch trains, the accumulation of a batch pass), and that first layer's
+  // weights and changes while it is shared: a panel per part, rows of the
+  // part's columns only.
   std::unique_ptr<PairWorker> pairWorker_;
   struct SharedLayer {
     bool active = false;
@@ -285,7 +321,8 @@ class Network {
     std::vector<double, CacheLineAllocator<double>> sums;  // the worker's next sums
   };
   SharedLayer shared_;
-  // The worker's pattern slots and pattern RMS errors in a shared evaluation.
+  // The worker's pattern slots and pattern RMS errors in a shared evaluation,
+  // and the second set of slots of a batch pass that hands its blocks over.
   std::vector<double, CacheLineAllocator<double>> workerScratch_;
   std::vector<double> workerRms_;
 

@@ -86,39 +86,22 @@ void Network::trainBatchPass(const PatternView& set, const EpochSettings& settin
   packWeights();
   // The weights stay fixed during the pass, so the patterns go through in
   // blocks; noise, clipping and the accumulation still follow pattern order.
-  Slot slots[kPatternBlock];
-  for (int k = 0; k < kPatternBlock; ++k) slots[k] = blockSlot(k);
   const std::uint32_t count = set.count();
-  for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
-    const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
-    const double* inputs[kPatternBlock];
-    for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
-    forwardSlots(slots, inputs, block, inputNoise, scale_, true);
-    for (int k = 0; k < block; ++k)
-      outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
-    const bool trainedLast = accumulateBlock(slots, block, settings, false);
-    keepLastPattern(slots[block - 1], trainedLast);
-  }
+  {
+    BlockAccumulation accumulation(*this, count);
+    for (std::uint32_t first = 0; first < count; first += kPatternBlock) {
+      const int block = static_cast<int>(std::min<std::uint32_t>(kPatternBlock, count - first));
+      const Slot* slots = accumulation.nextSlots();
+      const double* inputs[kPatternBlock];
+      for (int k = 0; k < block; ++k) inputs[k] = set.input(first + static_cast<std::uint32_t>(k));
+      forwardSlots(slots, inputs, block, inputNoise, scale_, true);
+      for (int k = 0; k < block; ++k)
+        outputErrorInto(slots[k], set.target(first + static_cast<std::uint32_t>(k)));
+      const bool trainedLast = accumulation.add(block, settings, false);
+      keepLastPattern(slots[block - 1], trainedLast);
+    }
+  }  // every block accumulated, with the rate it read
   uniformRate_.reset();
-}
-
-// The deltas of a block's patterns (each clipped as it comes) and their
-// accumulation; true when the block's last pattern was trained. With
-// lastOfPass, the pass's end state is kept for the epoch that will use it.
-bool Network::accumulateBlock(const Slot* slots, int block, const EpochSettings& settings, bool lastOfPass) {
-  const Slot* trained[kPatternBlock] = {};
-  double factors[kPatternBlock];
-  int trainedCount = 0;
-  for (int k = 0; k < block; ++k) {
-    if (!clipRateFactor(slots[k], settings)) continue;
-    trained[trainedCount] = &slots[k];
-    factors[trainedCount++] = rateFactor;
-  }
-  blockDeltas(trained, trainedCount);
-  accumulateSlots(trained, factors, trainedCount);
-  const bool trainedLast = trainedCount > 0 && trained[trainedCount - 1] == &slots[block - 1];
-  if (lastOfPass) keepPassEnd(slots[block - 1], trainedLast);
-  return trainedLast;
 }
 
 bool Network::clipRateFactor(const Slot& slot, const EpochSettings& settings) {
