@@ -6,9 +6,11 @@
 // 16-64-4 with 10,000 patterns and 64-256-10 with 5,000), the same shape,
 // logistic neurons, rate 0.1, momentum 0.5, no saturation prevention;
 // each cell alternates the two five times and prints the medians of
-// connection updates per second and their ratio.
+// connection updates per second and their ratio. With --all, batch
+// back-propagation and QuickProp follow on the same shapes (each with its
+// own parameters: the speed is what is compared).
 //
-// Usage: nodelyx_side_by_side [ROUNDS]
+// Usage: nodelyx_side_by_side [ROUNDS] [--all]
 #include <doublefann.h>
 #include <unistd.h>
 
@@ -18,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Cell {
   const char* name;
-  int method;  // the configuration's code: 1 online, 3 RPROP
+  int method;  // the configuration's code: 1 online, 2 batch, 3 RPROP, 4 QuickProp
   fann_train_enum fannAlgorithm;
   int inputs, hidden, outputs, patterns, epochs;
 };
@@ -42,7 +46,13 @@ constexpr Cell kCells[] = {
     {"online 64-256-10", 1, FANN_TRAIN_INCREMENTAL, 64, 256, 10, 5000, 4},
     {"RPROP 16-64-4", 3, FANN_TRAIN_RPROP, 16, 64, 4, 10000, 40},
     {"RPROP 64-256-10", 3, FANN_TRAIN_RPROP, 64, 256, 10, 5000, 10},
+    // --all
+    {"batch 16-64-4", 2, FANN_TRAIN_BATCH, 16, 64, 4, 10000, 40},
+    {"batch 64-256-10", 2, FANN_TRAIN_BATCH, 64, 256, 10, 5000, 10},
+    {"QuickProp 16-64-4", 4, FANN_TRAIN_QUICKPROP, 16, 64, 4, 10000, 40},
+    {"QuickProp 64-256-10", 4, FANN_TRAIN_QUICKPROP, 64, 256, 10, 5000, 10},
 };
+constexpr std::size_t kFirstCells = 4;
 
 double connections(const Cell& c) {
   return static_cast<double>((c.inputs + 1) * c.hidden + (c.hidden + 1) * c.outputs);
@@ -130,13 +140,20 @@ double trainFann(const Cell& c, const nodelyx::bench::SyntheticSet& set) {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  int rounds = 5;
+  std::size_t cells = kFirstCells;
+  for (int a = 1; a < argc; ++a) {
+    if (std::string(argv[a]) == "--all")
+      cells = std::size(kCells);
+    else
+      rounds = std::max(1, std::atoi(argv[a]));
+  }
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("nodelyx_side_by_side_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  std::printf("%-18s %14s %14s %7s   (connection updates per second, median of %d)\n", "cell", "Nodelyx",
+  std::printf("%-20s %14s %14s %7s   (connection updates per second, median of %d)\n", "cell", "Nodelyx",
               "FANN", "ratio", rounds);
-  for (const Cell& c : kCells) {
+  for (const Cell& c : std::span(kCells).first(cells)) {
     const nodelyx::bench::SyntheticSet set(c.inputs, c.outputs, c.patterns);
     const std::filesystem::path config = writeConfiguration(c, set, dir);
     std::vector<double> ours, theirs;
@@ -145,7 +162,7 @@ int main(int argc, char** argv) {
       theirs.push_back(trainFann(c, set));
     }
     const double a = nodelyx::bench::median(ours), b = nodelyx::bench::median(theirs);
-    std::printf("%-18s %14.4g %14.4g %6.2fx\n", c.name, a, b, a / b);
+    std::printf("%-20s %14.4g %14.4g %6.2fx\n", c.name, a, b, a / b);
   }
   std::filesystem::remove_all(dir);
   return 0;
