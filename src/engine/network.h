@@ -373,7 +373,6 @@ class Network {
   double evaluateRunningAhead(const PatternView& set, const EpochSettings& settings,
                               std::optional<PassAhead::Key>& key);
   bool useRunAhead(const PatternView& set, const EpochSettings& settings, std::optional<PassAhead::Key>& key);
-  void restoreOnlineState(const std::vector<double>& from);
   WeightBlock<double> aheadWeightChange_;  // the sums of the pass done ahead
   NeuronBlock<double> aheadBiasChange_;
   // The weights of layers 2.. stored neuron-major, for the back sums of a

@@ -12,12 +12,10 @@
 // set itself (whose values are compared by a 64-bit digest). Anything else
 // (an edit between epochs, another set, noise) makes it do its own pass,
 // so the results are those of the two passes in every case.
-#include <algorithm>
-#include <utility>
 #include <bit>
-#include <cstring>
+#include <utility>
 
-#include "engine/network.h"
+#include "engine/work_ahead.h"
 
 namespace nodelyx {
 namespace {
@@ -34,16 +32,6 @@ bool Network::wantsPassAhead(const EpochSettings& settings) const {
   const bool batch = method == TrainingMethod::BatchBackprop || method == TrainingMethod::Rprop ||
                      method == TrainingMethod::Quickprop;
   return batch && inputNoise == 0.0 && !settings.preventSaturation;
-}
-
-// Calls f on every array the pass reads besides the set, in a fixed order.
-template <typename Self, typename F>
-void Network::forEachPassInput(Self& self, F f) {
-  f(self.weights.all());
-  f(self.biases.all());
-  f(self.weightRates.all());
-  f(self.biasRates.all());
-  for (auto* range : {&self.fromMin, &self.fromMax, &self.toMin, &self.toMax}) f(std::span(*range));
 }
 
 Network::PassAhead::Key Network::passKey(const PatternView& set, const EpochSettings& settings) const {
@@ -102,10 +90,7 @@ double Network::evaluateAhead(const PatternView& set, const EpochSettings& setti
   rateFactor = epochRateFactor;
   if (!key) key = passKey(set, settings);
   passAhead_.key = std::move(*key);
-  passAhead_.inputs.clear();
-  forEachPassInput(*this, [this](std::span<const double> values) {
-    passAhead_.inputs.insert(passAhead_.inputs.end(), values.begin(), values.end());
-  });
+  snapshot::take([this](auto f) { forEachPassInput(*this, f); }, passAhead_.inputs);
   passAhead_.valid = set.count() > 0;
   return rms;
 }
@@ -129,14 +114,7 @@ bool Network::usePassAhead(const PatternView& set, const EpochSettings& settings
   if (!wantsPassAhead(settings)) return false;
   key = passKey(set, settings);
   if (!(*key == passAhead_.key)) return false;
-  std::size_t at = 0;
-  bool same = true;
-  forEachPassInput(*this, [&](std::span<const double> values) {
-    same = same && at + values.size() <= passAhead_.inputs.size() &&
-           std::memcmp(values.data(), passAhead_.inputs.data() + at, values.size_bytes()) == 0;
-    at += values.size();
-  });
-  if (!same || at != passAhead_.inputs.size()) return false;
+  if (!snapshot::matches([this](auto f) { forEachPassInput(*this, f); }, passAhead_.inputs)) return false;
   // The state the pass would have left: its sums, its rate factor and its
   // last pattern's values.
   std::swap(batchWeightChange, aheadWeightChange_);

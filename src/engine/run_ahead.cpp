@@ -14,13 +14,11 @@
 // set) makes it train its own, so the results are those of one epoch after
 // the other in every case. The caller says when another epoch is likely,
 // so that the last epoch of a run does not train one for nothing.
-#include <algorithm>
-#include <cstring>
 #include <initializer_list>
 #include <new>
 
-#include "engine/network.h"
 #include "engine/random.h"
+#include "engine/work_ahead.h"
 
 namespace nodelyx {
 namespace {
@@ -38,11 +36,9 @@ constexpr std::size_t kMaxWeights = std::size_t{1} << 18;
 // settings and the generator, in a fixed order.
 template <typename F>
 void Network::forEachOnlineInput(F f) const {
-  for (std::span<const double> values :
-       {weights.all(), biases.all(), prevWeightChange.all(), prevBiasChange.all(), weightRates.all(),
-        biasRates.all(), deltas.all()})
+  forEachPassInput(*this, f);
+  for (std::span<const double> values : {prevWeightChange.all(), prevBiasChange.all(), deltas.all()})
     f(values);
-  for (const std::vector<double>* range : {&fromMin, &fromMax, &toMin, &toMax}) f(std::span(*range));
   const double constants[] = {momentum, weightDecay, minWeight, maxWeight, inputNoise};
   f(std::span<const double>(constants));
 }
@@ -100,22 +96,17 @@ double Network::evaluateRunningAhead(const PatternView& set, const EpochSettings
   auto statistics = [&] { rms = copy.evaluate(set, settings.errorMargin); };
   pairWorker_->start(statistics);
   workerBusy_ = true;
-  const auto save = [this](std::vector<double>& to) {
-    to.clear();
-    forEachOnlineResult([&](std::span<double> values) { to.insert(to.end(), values.begin(), values.end()); });
-  };
-  runAhead_.inputs.clear();
-  forEachOnlineInput([this](std::span<const double> values) {
-    runAhead_.inputs.insert(runAhead_.inputs.end(), values.begin(), values.end());
-  });
-  save(runAhead_.epochEnd);
+  const auto inputs = [this](auto f) { forEachOnlineInput(f); };
+  const auto results = [this](auto f) { forEachOnlineResult(f); };
+  snapshot::take(inputs, runAhead_.inputs);
+  snapshot::take(results, runAhead_.epochEnd);
   runAhead_.randomBefore = randomState();
   // As trainEpoch begins an online epoch (the scaling is fresh already).
   rateFactor = 1.0;
   trainOnlinePass(set, settings, method == TrainingMethod::OnlineBackpropRandom);
   runAhead_.randomAfter = randomState();
-  save(runAhead_.result);
-  restoreOnlineState(runAhead_.epochEnd);
+  snapshot::take(results, runAhead_.result);
+  snapshot::restore(results, runAhead_.epochEnd);
   seedRandom(runAhead_.randomBefore);
   pairWorker_->wait();
   workerBusy_ = false;
@@ -132,14 +123,6 @@ double Network::evaluateRunningAhead(const PatternView& set, const EpochSettings
   return rms;
 }
 
-void Network::restoreOnlineState(const std::vector<double>& from) {
-  std::size_t at = 0;
-  forEachOnlineResult([&](std::span<double> values) {
-    std::copy_n(from.begin() + static_cast<std::ptrdiff_t>(at), values.size(), values.begin());
-    at += values.size();
-  });
-}
-
 bool Network::useRunAhead(const PatternView& set, const EpochSettings& settings,
                           std::optional<PassAhead::Key>& key) {
   if (!runAhead_.valid) return false;
@@ -147,15 +130,8 @@ bool Network::useRunAhead(const PatternView& set, const EpochSettings& settings,
   if (settings.preventSaturation || randomState() != runAhead_.randomBefore) return false;
   key = passKey(set, settings);
   if (!(*key == runAhead_.key)) return false;
-  std::size_t at = 0;
-  bool same = true;
-  forEachOnlineInput([&](std::span<const double> values) {
-    same = same && at + values.size() <= runAhead_.inputs.size() &&
-           std::memcmp(values.data(), runAhead_.inputs.data() + at, values.size_bytes()) == 0;
-    at += values.size();
-  });
-  if (!same || at != runAhead_.inputs.size()) return false;
-  restoreOnlineState(runAhead_.result);
+  if (!snapshot::matches([this](auto f) { forEachOnlineInput(f); }, runAhead_.inputs)) return false;
+  snapshot::restore([this](auto f) { forEachOnlineResult(f); }, runAhead_.result);
   seedRandom(runAhead_.randomAfter);
   return true;
 }
